@@ -1,0 +1,207 @@
+#include "config/DataConfig.h"
+
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QRandomGenerator>
+#include <QtTest>
+
+class TestDataConfig : public QObject
+{
+    Q_OBJECT
+
+private:
+    // Every getter's value at once, to compare whole states.
+    static QStringList snapshot(DataConfig& store)
+    {
+        return QStringList{QString::number(store.getCheck()), store.getPrinterName(), store.getShopName(),
+                           store.getUser().join(QLatin1Char('|')), QString::number(store.getCheckUpdata())};
+    }
+    static QStringList defaults() { return {"0", "", "", "||", "0"}; }
+
+private slots:
+    void defaultsForFilesThatHoldNothing_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("other group only") << QByteArray("[other]\ncheck=1\nshopName=x\n");
+        QTest::newRow("keys outside the group") << QByteArray("check=1\nprinterName=p\n");
+        QTest::newRow("binary garbage") << QByteArray("\x00\xff\xfe[\x01==\n\n]]]\x80\x81", 14);
+    }
+    void defaultsForFilesThatHoldNothing()
+    {
+        QFETCH(QByteArray, content);
+        ScopedWorkingDir dir;
+        QVERIFY(writeFileBytes("data.ini", content));
+        DataConfig store(dir.filePath("data.ini"));
+        QCOMPARE(snapshot(store), defaults());
+    }
+
+    void defaultsWhenMissingOrUnreadable()
+    {
+        ScopedWorkingDir dir;
+        {
+            DataConfig store(dir.filePath("data.ini"));
+            QCOMPARE(snapshot(store), defaults());
+        }
+        // A folder where the file should be cannot be read (nor written) even by root.
+        QVERIFY(QDir(dir.path()).mkdir("locked.ini"));
+        DataConfig locked(dir.filePath("locked.ini"));
+        QCOMPARE(snapshot(locked), defaults());
+        locked.setShopName("lost"); // must not crash
+        QVERIFY(QFileInfo(dir.filePath("locked.ini")).isDir());
+    }
+
+    void randomBytesNeverCrash()
+    {
+        ScopedWorkingDir dir;
+        auto* rng = QRandomGenerator::global();
+        for (int round = 0; round < 50; ++round) {
+            QByteArray bytes(int(rng->bounded(400)), Qt::Uninitialized);
+            for (char& b : bytes)
+                b = char(rng->bounded(256));
+            const QString name = dir.filePath(QString("random%1.ini").arg(round));
+            QVERIFY(writeFileBytes(name, bytes));
+            DataConfig store(name);
+            snapshot(store);
+        }
+    }
+
+    void integersReadLeniently_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("not a number") << QByteArray("abc") << 0;
+        QTest::newRow("empty") << QByteArray("") << 0;
+        QTest::newRow("one") << QByteArray("1") << 1;
+        QTest::newRow("index of the box") << QByteArray("2") << 2;
+        QTest::newRow("negative") << QByteArray("-1") << -1;
+        QTest::newRow("trailing garbage") << QByteArray("1x") << 0;
+    }
+    void integersReadLeniently()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(int, expected);
+        ScopedWorkingDir dir;
+        QVERIFY(writeFileBytes("data.ini", "[data_config]\ncheck=" + stored + "\ncheck_updata=" + stored + "\n"));
+        DataConfig store(dir.filePath("data.ini"));
+        QCOMPARE(store.getCheck(), expected);
+        QCOMPARE(store.getCheckUpdata(), expected);
+    }
+
+    void valuesReachTheDiskUnderTheirKeys()
+    {
+        ScopedWorkingDir dir;
+        DataConfig store(dir.filePath("data.ini"));
+        store.setCheck("1");
+        store.setPrinterName("Receipt-58");
+        store.setShopName("Main street");
+        store.setCheckUpdata(1);
+        store.setUser("cashier01", "s3cret", true);
+
+        // Read straight from the file while the store is still alive: nothing may wait in memory.
+        const QString text = QString::fromLatin1(readFileBytes(dir.filePath("data.ini")));
+        QVERIFY2(text.startsWith("[data_config]\n"), qPrintable(text));
+        for (const char* line : {"check=1", "printerName=Receipt-58", "shopName=Main street", "check_updata=1",
+                                 "user=cashier01", "pwd=s3cret", "remPwdstatus=true"})
+            QVERIFY2(text.contains(QLatin1String(line) + QLatin1Char('\n')), line);
+
+        DataConfig reopened(dir.filePath("data.ini"));
+        QCOMPARE(snapshot(reopened), (QStringList{"1", "Receipt-58", "Main street", "cashier01|s3cret|true", "1"}));
+    }
+
+    void passwordIsStoredOnlyWhenRemembered()
+    {
+        ScopedWorkingDir dir;
+        DataConfig store(dir.filePath("data.ini"));
+        store.setUser("cashier01", "s3cret", true);
+        store.setUser("cashier01", "n3w-secret", false);
+
+        const QByteArray onDisk = readFileBytes(dir.filePath("data.ini"));
+        QVERIFY2(!onDisk.contains("s3cret") && !onDisk.contains("n3w-secret"), onDisk.constData());
+        QVERIFY(onDisk.contains("remPwdstatus=false\n"));
+        QCOMPARE(store.getUser(), (QStringList{"cashier01", "", "false"}));
+    }
+
+    void rememberedStatusIsReturnedAsStored()
+    {
+        // The login window fills the password only for exactly "true"; other spellings pass through.
+        ScopedWorkingDir dir;
+        QVERIFY(writeFileBytes("data.ini", "[data_config]\nuser=u\npwd=p\nremPwdstatus=True\n"));
+        DataConfig store(dir.filePath("data.ini"));
+        QCOMPARE(store.getUser(), (QStringList{"u", "p", "True"}));
+    }
+
+    void awkwardTextRoundTrips()
+    {
+        ScopedWorkingDir dir;
+        const QString password = QStringLiteral("a;b=c\"d'e\\f#g%h&i+j k");
+        const QString printer = QStringLiteral("\\\\server\\Receipt Printer, 58mm");
+        {
+            DataConfig store(dir.filePath("data.ini"));
+            store.setUser(" lead space", password, true);
+            store.setPrinterName(printer);
+        }
+        DataConfig reopened(dir.filePath("data.ini"));
+        QCOMPARE(reopened.getUser(), (QStringList{" lead space", password, "true"}));
+        QCOMPARE(reopened.getPrinterName(), printer);
+    }
+
+    void chineseValuesAreStoredAsGb2312()
+    {
+        ScopedWorkingDir dir;
+        {
+            DataConfig store(dir.filePath("data.ini"));
+            store.setShopName(QStringLiteral("中文店"));
+            store.setPrinterName(QStringLiteral("收银打印机"));
+        }
+        const QByteArray onDisk = readFileBytes(dir.filePath("data.ini"));
+        // 中 D6D0, 文 CEC4, 店 B5EA; 收 CAD5, 银 D2F8, 打 B4F2, 印 D3A1, 机 BBFA
+        QVERIFY2(
+            onDisk.contains(QByteArray::fromHex("73686f704e616d653d") + QByteArray::fromHex("d6d0cec4b5ea") + '\n'),
+            onDisk.toHex(' ').constData());
+        QVERIFY(onDisk.contains(QByteArray::fromHex("cad5d2f8b4f2d3a1bbfa")));
+        QVERIFY(!onDisk.contains(QStringLiteral("中").toUtf8()));
+
+        DataConfig reopened(dir.filePath("data.ini"));
+        QCOMPARE(reopened.getShopName(), QStringLiteral("中文店"));
+        QCOMPARE(reopened.getPrinterName(), QStringLiteral("收银打印机"));
+    }
+
+    void gb2312FileWrittenElsewhereIsRead()
+    {
+        ScopedWorkingDir dir;
+        QVERIFY(writeFileBytes("data.ini", "[data_config]\nshopName=" + QByteArray::fromHex("d6d0cec4b5ea") + "\n"));
+        DataConfig store(dir.filePath("data.ini"));
+        QCOMPARE(store.getShopName(), QStringLiteral("中文店"));
+    }
+
+    void everyGetterReadsTheFileAgain()
+    {
+        ScopedWorkingDir dir;
+        DataConfig store(dir.filePath("data.ini"));
+        store.setShopName("before");
+        QCOMPARE(store.getShopName(), QString("before"));
+
+        // Another copy of the program (or a person with an editor) changes the file.
+        QVERIFY(writeFileBytes(dir.filePath("data.ini"), "[data_config]\nshopName=after (edited by hand)\ncheck=1\n"));
+        QCOMPARE(store.getShopName(), QString("after (edited by hand)"));
+        QCOMPARE(store.getCheck(), 1);
+
+        QVERIFY(QFile::remove(dir.filePath("data.ini")));
+        QCOMPARE(snapshot(store), defaults());
+    }
+
+    void instanceIsOneStoreOnDataIniInTheWorkingDirectory()
+    {
+        ScopedWorkingDir dir;
+        DataConfig& first = DataConfig::instance();
+        QCOMPARE(&first, &DataConfig::instance());
+        QCOMPARE(QFileInfo(first.fileName()).absoluteFilePath(), dir.filePath("data.ini"));
+        first.setCheck("1");
+        QVERIFY(readFileBytes(dir.filePath("data.ini")).contains("check=1\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDataConfig)
+#include "tst_dataconfig.moc"
