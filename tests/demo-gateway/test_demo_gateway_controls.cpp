@@ -1,0 +1,329 @@
+// The demo gateway as a process: its test controls, restarts on the same database, shutdown,
+// HTTPS and the command line.
+
+#include "GatewayProcess.h"
+
+#include <httplib.h>
+
+#include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <netinet/in.h>
+
+#include <future>
+#include <memory>
+
+namespace {
+
+// An IPv4 address of this machine other than loopback, or "".
+QByteArray outsideAddress()
+{
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0)
+        return {};
+    QByteArray found;
+    for (ifaddrs* it = list; it && found.isEmpty(); it = it->ifa_next) {
+        if (!it->ifa_addr || it->ifa_addr->sa_family != AF_INET)
+            continue;
+        char text[INET_ADDRSTRLEN] = {};
+        inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(it->ifa_addr)->sin_addr, text, sizeof text);
+        if (QByteArray(text).startsWith("127."))
+            continue;
+        found = text;
+    }
+    freeifaddrs(list);
+    return found;
+}
+
+httplib::Result getFrom(const QByteArray& host, int port, const char* path)
+{
+    httplib::Client cli(host.toStdString(), port);
+    cli.set_connection_timeout(3);
+    return cli.Get(path);
+}
+
+} // namespace
+
+class TestDemoGatewayControls : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<GatewayProcess> m_gw;
+    QByteArray m_token;
+
+    qint64 timed(const std::function<void()>& call)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        call();
+        return clock.elapsed();
+    }
+
+    Reply listShop() const { return m_gw->action("Account.Shop.listShop", {}, m_token); }
+
+    static bool isShopList(const Reply& reply)
+    {
+        return reply.status == 200 && reply.content().value("listshop").toArray().size() == 3;
+    }
+
+    QJsonObject controls() const { return QJsonDocument::fromJson(m_gw->adminGet("/admin/controls").body).object(); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_gw = std::make_unique<GatewayProcess>(m_dir.filePath("gateway.db"));
+        QVERIFY2(m_gw->start(), qPrintable(m_gw->log()));
+        m_token = m_gw->login("demo", "demo123");
+        QVERIFY(!m_token.isEmpty());
+    }
+
+    void cleanup() { QCOMPARE(m_gw->adminPost("/admin/reset").status, 200); }
+
+    void cleanupTestCase() { QVERIFY2(m_gw->stop(), qPrintable(m_gw->log())); }
+
+    void slowActionDoesNotHoldOthers()
+    {
+        QCOMPARE(m_gw->adminPost("/admin/delay?action=Account.Shop.listShop&seconds=2").status, 200);
+        QElapsedTimer clock;
+        clock.start();
+        auto slow = std::async(std::launch::async, [&] { return listShop(); });
+        QTest::qSleep(200);
+        // Meanwhile other requests, this action's too once its one delayed turn is taken, answer at once.
+        qint64 other = timed([&] { QVERIFY(!m_gw->login("demo", "demo123").isEmpty()); });
+        QVERIFY2(other < 1000, qPrintable(QString::number(other)));
+        other = timed([&] { QVERIFY(isShopList(listShop())); });
+        QVERIFY2(other < 1000, qPrintable(QString::number(other)));
+        QVERIFY(slow.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready);
+
+        const Reply delayed = slow.get();
+        QVERIFY(clock.elapsed() >= 1900);
+        QVERIFY(isShopList(delayed));
+        QVERIFY(controls().value("delays").toArray().isEmpty()); // used up
+
+        // A sticky delay holds every request of its action until reset; "ms" gives finer steps.
+        QCOMPARE(m_gw->adminPost("/admin/delay?action=Account.Shop.listShop&ms=300&count=0").status, 200);
+        for (int i = 0; i < 2; ++i) {
+            const qint64 took = timed([&] { QVERIFY(isShopList(listShop())); });
+            QVERIFY2(took >= 280, qPrintable(QString::number(took)));
+        }
+        QCOMPARE(controls().value("delays").toArray().first().toObject().value("count").toString(), QString("sticky"));
+        QCOMPARE(m_gw->adminPost("/admin/reset").status, 200);
+        QVERIFY(timed([&] { listShop(); }) < 250);
+    }
+
+    void cannedReplies()
+    {
+        const QByteArray page = "<html><body><h1>502 Bad Gateway</h1></body></html>";
+        QCOMPARE(m_gw->adminPost("/admin/respond?action=Account.Shop.listShop&status=502&type=text/html", page).status,
+                 200);
+        Reply reply = listShop();
+        QCOMPARE(reply.status, 502);
+        QCOMPARE(reply.body, page);
+        QVERIFY(reply.contentType.startsWith("text/html"));
+        QVERIFY(isShopList(listShop())); // one turn only by default
+
+        // Bodies a client must survive, each for the stated number of requests.
+        QCOMPARE(m_gw->adminPost("/admin/respond?action=Account.Shop.listShop&count=2", "{}").status, 200);
+        for (int i = 0; i < 2; ++i) {
+            reply = listShop();
+            QCOMPARE(reply.status, 200);
+            QCOMPARE(reply.body, QByteArray("{}"));
+        }
+        QVERIFY(isShopList(listShop()));
+        QCOMPARE(m_gw->adminPost("/admin/respond?action=Account.Shop.listShop&count=0", "not json").status, 200);
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(listShop().body, QByteArray("not json"));
+        QCOMPARE(m_gw->adminPost("/admin/reset").status, 200);
+        QVERIFY(isShopList(listShop()));
+
+        // "*" covers the actions without a control of their own.
+        QCOMPARE(m_gw->adminPost("/admin/respond?action=*&status=503&count=2").status, 200);
+        QCOMPARE(m_gw->adminPost("/admin/respond?action=Account.Shop.listShop", "X").status, 200);
+        QCOMPARE(listShop().body, QByteArray("X"));
+        QCOMPARE(m_gw->action("Share.App.update", {{"system", "pc"}}).status, 503);
+        QCOMPARE(m_gw->action("No.Such.action").status, 503);
+        QCOMPARE(m_gw->action("Share.App.update", {{"system", "pc"}}).status, 200);
+    }
+
+    void cannedReplyRunsTheActionOnlyWhenAsked()
+    {
+        const QString no = m_gw->rows("orders").first().toObject().value("out_trade_no").toString();
+        const auto cardsOnOrder = [&] {
+            return m_gw->action("Account.Pay.cards", {{"no", no.toUtf8()}}, m_token).content().value("count").toInt();
+        };
+        const int before = cardsOnOrder();
+        const auto docard = [&](const QByteArray& card) {
+            return m_gw->action("Account.Pay.docard", {{"no", no.toUtf8()}, {"card", card}}, m_token);
+        };
+
+        QCOMPARE(m_gw->adminPost("/admin/respond?action=Account.Pay.docard&status=500").status, 200);
+        QCOMPARE(docard("LOST1").status, 500);
+        QCOMPARE(cardsOnOrder(), before);
+
+        // The registration is made, but its reply is lost on the way back.
+        QCOMPARE(m_gw->adminPost("/admin/respond?action=Account.Pay.docard&status=500&execute=1").status, 200);
+        const Reply lost = docard("LOST2");
+        QCOMPARE(lost.status, 500);
+        QVERIFY(lost.body.isEmpty());
+        QCOMPARE(cardsOnOrder(), before + 1);
+    }
+
+    void requestLog()
+    {
+        const QByteArray card = "A&B=C+D%中";
+        const QString no = m_gw->rows("orders").first().toObject().value("out_trade_no").toString();
+        m_gw->action("Account.Pay.docard", {{"no", no.toUtf8()}, {"card", card}}, m_token);
+        listShop();
+        const QJsonArray logged =
+            QJsonDocument::fromJson(m_gw->adminGet("/admin/requests?action=Account.Pay.docard").body).array();
+        QCOMPARE(logged.size(), 1);
+        const QJsonObject entry = logged.first().toObject();
+        QCOMPARE(entry.value("fields").toObject().value("card").toString(), QString::fromUtf8(card));
+        QCOMPARE(entry.value("fields").toObject().value("no").toString(), no);
+        QVERIFY(entry.value("body").toString().contains("card=A%26B%3DC%2BD%25"));
+        QCOMPARE(QJsonDocument::fromJson(m_gw->adminGet("/admin/requests").body).array().size(), 2);
+        QCOMPARE(m_gw->adminPost("/admin/reset").status, 200);
+        QVERIFY(QJsonDocument::fromJson(m_gw->adminGet("/admin/requests").body).array().isEmpty());
+    }
+
+    void badControlParametersAreRefused_data()
+    {
+        QTest::addColumn<QByteArray>("method");
+        QTest::addColumn<QByteArray>("target");
+        QTest::newRow("delay without action") << QByteArray("POST") << QByteArray("/admin/delay?seconds=1");
+        QTest::newRow("delay without time") << QByteArray("POST") << QByteArray("/admin/delay?action=x");
+        QTest::newRow("delay not a number") << QByteArray("POST") << QByteArray("/admin/delay?action=x&seconds=abc");
+        QTest::newRow("delay negative") << QByteArray("POST") << QByteArray("/admin/delay?action=x&ms=-5");
+        QTest::newRow("count not a number")
+            << QByteArray("POST") << QByteArray("/admin/delay?action=x&seconds=1&count=once");
+        QTest::newRow("status out of range") << QByteArray("POST") << QByteArray("/admin/respond?action=x&status=99");
+        QTest::newRow("version without code") << QByteArray("POST") << QByteArray("/admin/version");
+        QTest::newRow("table not offered") << QByteArray("GET") << QByteArray("/admin/rows?table=sqlite_master");
+        QTest::newRow("print orders of nobody") << QByteArray("POST") << QByteArray("/admin/print-orders?uname=nobody");
+    }
+    void badControlParametersAreRefused()
+    {
+        QFETCH(QByteArray, method);
+        QFETCH(QByteArray, target);
+        const Reply reply = method == "GET" ? m_gw->adminGet(target) : m_gw->adminPost(target, "{}");
+        QCOMPARE(reply.status, 400);
+        QVERIFY(!reply.json().value("error").toString().isEmpty());
+        QVERIFY(controls().value("delays").toArray().isEmpty());
+        QVERIFY(controls().value("replies").toArray().isEmpty());
+    }
+
+    void restartKeepsState()
+    {
+        const QString no = m_gw->rows("orders").first().toObject().value("out_trade_no").toString();
+        QCOMPARE(m_gw->action("Account.Pay.docard", {{"no", no.toUtf8()}, {"card", "重启前"}}, m_token).status, 200);
+        QCOMPARE(m_gw->adminPost("/admin/version?code=3.0.7").status, 200);
+        QCOMPARE(m_gw->adminPost("/admin/print-orders", R"({"order_num":"R1"})", "application/json").status, 200);
+        QCOMPARE(m_gw->action("Account.Print.orders", {}, m_token).content().value("num").toString(), QString("1"));
+        QCOMPARE(m_gw->adminPost("/admin/delay?action=Account.Shop.listShop&seconds=5&count=0").status, 200);
+        const QByteArray orders = QJsonDocument(m_gw->rows("orders")).toJson();
+        const QByteArray users = QJsonDocument(m_gw->rows("users")).toJson();
+
+        QVERIFY(m_gw->stop());
+        QVERIFY2(m_gw->start(), qPrintable(m_gw->log()));
+
+        QCOMPARE(QJsonDocument(m_gw->rows("orders")).toJson(), orders); // not seeded a second time
+        QCOMPARE(QJsonDocument(m_gw->rows("users")).toJson(), users);
+        QVERIFY(isShopList(listShop())); // the token is still good; controls are not kept
+        const QJsonArray cards =
+            m_gw->action("Account.Pay.cards", {{"no", no.toUtf8()}}, m_token).content().value("cards").toArray();
+        QCOMPARE(cards.last().toObject().value("cardno").toString(), QString("重启前"));
+        QCOMPARE(m_gw->action("Share.App.update", {{"system", "pc"}}).content().value("version_code").toString(),
+                 QString("3.0.7"));
+        QCOMPARE(m_gw->action("Account.Print.orders", {}, m_token).content().value("num").toString(), QString("0"));
+        QCOMPARE(m_gw->adminPost("/admin/version?code=3.0.1").status, 200);
+    }
+
+    void stopsPromptlyWhileAnActionWaits()
+    {
+        QCOMPARE(m_gw->adminPost("/admin/delay?action=Account.Shop.listShop&seconds=60").status, 200);
+        auto slow = std::async(std::launch::async, [&] { return listShop(); });
+        QTest::qSleep(300);
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY2(m_gw->stop(5000), qPrintable(m_gw->log()));
+        QVERIFY(clock.elapsed() < 5000);
+        slow.wait();
+        QVERIFY2(m_gw->start(), qPrintable(m_gw->log()));
+    }
+
+    void refusesControlsFromOtherHosts()
+    {
+        const QByteArray address = outsideAddress();
+        if (address.isEmpty())
+            QSKIP("this machine has no address besides loopback");
+        GatewayProcess open(m_dir.filePath("open.db"), {"--host", "0.0.0.0"});
+        QVERIFY2(open.start(), qPrintable(open.log()));
+        const auto outside = getFrom(address, open.port(), "/admin/controls");
+        QVERIFY(outside);
+        QCOMPARE(outside->status, 403);
+        QCOMPARE(getFrom("127.0.0.1", open.port(), "/admin/controls")->status, 200);
+        // The gateway itself answers everyone.
+        httplib::Client cli(address.toStdString(), open.port());
+        const auto login = cli.Post(
+            "/api.php/Gateway/index",
+            GatewayProcess::encodeBody("Share.Ace.login", {{"uname", "demo"}, {"pword", "demo123"}}, QByteArray())
+                .toStdString(),
+            "application/x-www-form-urlencoded");
+        QVERIFY(login);
+        QCOMPARE(login->status, 200);
+        QVERIFY(open.stop());
+    }
+
+    void servesHttps()
+    {
+        const QString openssl = QStandardPaths::findExecutable("openssl");
+        if (openssl.isEmpty())
+            QSKIP("no openssl command to make a certificate with");
+        const QString cert = m_dir.filePath("cert.pem"), key = m_dir.filePath("key.pem");
+        QCOMPARE(QProcess::execute(openssl, {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out",
+                                             cert, "-days", "2", "-subj", "/CN=127.0.0.1"}),
+                 0);
+        GatewayProcess secure(m_dir.filePath("secure.db"), {"--cert", cert, "--key", key});
+        QVERIFY2(secure.start(), qPrintable(secure.log()));
+        QVERIFY(!secure.login("demo", "demo123").isEmpty());
+        QVERIFY(!getFrom("127.0.0.1", secure.port(), "/admin/controls")); // no plain HTTP on that port
+        QVERIFY(secure.stop());
+
+        GatewayProcess broken(m_dir.filePath("broken.db"), {"--cert", key, "--key", cert});
+        QVERIFY(!broken.start());
+    }
+
+    void commandLine()
+    {
+        const QString program = qEnvironmentVariable("DEMO_GATEWAY");
+        QProcess help;
+        help.start(program, {"--help"});
+        QVERIFY(help.waitForFinished(5000));
+        QCOMPARE(help.exitCode(), 0);
+        QVERIFY(help.readAllStandardOutput().contains("--port"));
+
+        for (const QStringList& wrong : {QStringList{"--bogus"}, QStringList{"--port", "70000"}, QStringList{"--port"},
+                                         QStringList{"--cert", "c.pem"}}) {
+            QProcess run;
+            run.start(program, wrong);
+            QVERIFY(run.waitForFinished(5000));
+            QCOMPARE(run.exitCode(), 2);
+        }
+        QProcess noDatabase;
+        noDatabase.start(program, {"--port", "0", "--db", m_dir.filePath("missing/dir/gateway.db")});
+        QVERIFY(noDatabase.waitForFinished(5000));
+        QCOMPARE(noDatabase.exitCode(), 1);
+        QVERIFY(noDatabase.readAllStandardOutput().isEmpty()); // no port line when it cannot serve
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDemoGatewayControls)
+#include "test_demo_gateway_controls.moc"

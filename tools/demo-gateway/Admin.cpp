@@ -1,0 +1,171 @@
+#include "Admin.h"
+
+#include "Actions.h"
+#include "Controls.h"
+#include "Gateway.h"
+
+#include <httplib.h>
+
+#include <set>
+
+namespace {
+
+const std::set<std::string> kTables = {"users",   "tokens",       "shops",     "orders",  "cards",
+                                       "refunds", "print_orders", "print_log", "settings"};
+
+bool fromLoopback(const httplib::Request& request)
+{
+    const std::string& address = request.remote_addr;
+    return address.rfind("127.", 0) == 0 || address == "::1" || address.rfind("::ffff:127.", 0) == 0;
+}
+
+// Admin parameters come from the query string only, so a canned body can never be read as one.
+Form queryOf(const httplib::Request& request)
+{
+    const std::size_t mark = request.target.find('?');
+    return Form::parse(mark == std::string::npos ? std::string_view()
+                                                 : std::string_view(request.target).substr(mark + 1));
+}
+
+void reply(httplib::Response& response, const Json& body, int status = 200)
+{
+    response.status = status;
+    response.set_content(body.dump(), "application/json; charset=utf-8");
+}
+
+void fail(httplib::Response& response, const std::string& message)
+{
+    reply(response, Json::object().set("error", message), 400);
+}
+
+// count=N: the next N requests (default 1); count=0: every request until reset.
+std::optional<int> countOf(const Form& query)
+{
+    const std::optional<std::int64_t> count = parseDecimal(query.has("count") ? query.get("count") : "1");
+    if (!count || *count > 1000000)
+        return std::nullopt;
+    return static_cast<int>(*count);
+}
+
+Json tableRows(Database& db, const std::string& table)
+{
+    Json rows = Json::array();
+    auto statement = db.query("SELECT * FROM " + table + " ORDER BY rowid");
+    while (statement.step()) {
+        Json row = Json::object();
+        for (int i = 0; i < statement.columnCount(); ++i) {
+            if (statement.isNull(i))
+                row.set(statement.columnName(i), Json());
+            else if (statement.isInteger(i))
+                row.set(statement.columnName(i), statement.integer(i));
+            else
+                row.set(statement.columnName(i), statement.text(i));
+        }
+        rows.push(std::move(row));
+    }
+    return rows;
+}
+
+} // namespace
+
+void registerAdminRoutes(httplib::Server& server, Gateway& gateway, Controls& controls)
+{
+    server.set_pre_routing_handler([](const httplib::Request& request, httplib::Response& response) {
+        if (request.path.rfind("/admin/", 0) != 0 || fromLoopback(request))
+            return httplib::Server::HandlerResponse::Unhandled;
+        reply(response, Json::object().set("error", "test controls answer on the loopback interface only"), 403);
+        return httplib::Server::HandlerResponse::Handled;
+    });
+
+    server.Get("/admin/controls",
+               [&](const httplib::Request&, httplib::Response& response) { reply(response, controls.describe()); });
+
+    server.Post("/admin/delay", [&](const httplib::Request& request, httplib::Response& response) {
+        const Form query = queryOf(request);
+        std::optional<std::int64_t> ms;
+        if (query.has("ms"))
+            ms = parseDecimal(query.get("ms"));
+        else if (const auto seconds = parseDecimal(query.get("seconds")))
+            ms = *seconds * 1000;
+        const std::optional<int> count = countOf(query);
+        if (query.get("action").empty() || !ms || *ms > 600000 || !count)
+            return fail(response, "usage: POST /admin/delay?action=NAME&seconds=N (or ms=N)[&count=N]");
+        controls.setDelay(query.get("action"), static_cast<int>(*ms), *count);
+        reply(response, controls.describe());
+    });
+
+    server.Post("/admin/respond", [&](const httplib::Request& request, httplib::Response& response) {
+        const Form query = queryOf(request);
+        Controls::CannedReply canned;
+        const std::optional<std::int64_t> status = parseDecimal(query.has("status") ? query.get("status") : "200");
+        const std::optional<int> count = countOf(query);
+        if (query.get("action").empty() || !status || *status < 100 || *status > 599 || !count)
+            return fail(response, "usage: POST /admin/respond?action=NAME[&status=N][&type=T][&execute=1][&count=N] "
+                                  "with the reply body as the request body");
+        canned.status = static_cast<int>(*status);
+        canned.body = request.body;
+        if (query.has("type"))
+            canned.contentType = query.get("type");
+        canned.execute = query.get("execute") == "1";
+        controls.setReply(query.get("action"), canned, *count);
+        reply(response, controls.describe());
+    });
+
+    server.Post("/admin/reset", [&](const httplib::Request&, httplib::Response& response) {
+        controls.reset();
+        controls.clearRequests();
+        reply(response, controls.describe());
+    });
+
+    server.Get("/admin/requests", [&](const httplib::Request& request, httplib::Response& response) {
+        reply(response, controls.requests(queryOf(request).get("action")));
+    });
+
+    server.Get("/admin/version", [&](const httplib::Request&, httplib::Response& response) {
+        const std::string version =
+            gateway.withStore([](Store& s) { return s.setting(kVersionSetting, kDefaultVersion); });
+        reply(response, Json::object().set("version_code", version));
+    });
+
+    server.Post("/admin/version", [&](const httplib::Request& request, httplib::Response& response) {
+        const Form query = queryOf(request);
+        if (!query.has("code"))
+            return fail(response, "usage: POST /admin/version?code=3.0.2 (an empty code offers no version)");
+        gateway.withStore([&](Store& s) { s.setSetting(kVersionSetting, query.get("code")); });
+        reply(response, Json::object().set("version_code", query.get("code")));
+    });
+
+    server.Post("/admin/print-orders", [&](const httplib::Request& request, httplib::Response& response) {
+        const Form query = queryOf(request);
+        const std::string uname = query.has("uname") ? query.get("uname") : "demo";
+        const std::optional<Json> body = Json::parse(request.body);
+        if (!body || !(body->isObject() || body->isArray()))
+            return fail(response, "the body must be a JSON object or an array of objects");
+        std::vector<Json> orders = body->isArray() ? body->items() : std::vector<Json>{*body};
+        for (const Json& order : orders)
+            if (!order.isObject())
+                return fail(response, "every print order must be a JSON object");
+        const std::optional<Json> ids = gateway.withStore([&](Store& s) -> std::optional<Json> {
+            const std::optional<User> user = s.userByName(uname);
+            if (!user)
+                return std::nullopt;
+            Database::Transaction transaction(s.db());
+            Json queued = Json::array();
+            for (const Json& order : orders)
+                queued.push(s.queuePrintOrder(user->id, order.dump(), nowSeconds()));
+            transaction.commit();
+            return queued;
+        });
+        if (!ids)
+            return fail(response, "no merchant " + uname);
+        reply(response, Json::object().set("queued", *ids));
+    });
+
+    server.Get("/admin/rows", [&](const httplib::Request& request, httplib::Response& response) {
+        const std::string table = queryOf(request).get("table");
+        if (kTables.count(table) == 0)
+            return fail(response, "usage: GET /admin/rows?table=users|tokens|shops|orders|cards|refunds|"
+                                  "print_orders|print_log|settings");
+        reply(response, gateway.withStore([&](Store& s) { return tableRows(s.db(), table); }));
+    });
+}

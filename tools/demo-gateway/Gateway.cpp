@@ -1,0 +1,112 @@
+#include "Gateway.h"
+
+#include "Actions.h"
+
+#include <httplib.h>
+
+#include <cstdio>
+
+namespace {
+
+const Action kActions[] = {
+    {"Share.Ace.login", false, false, login},
+    {"Share.App.update", false, false, checkUpdate},
+    {"Pay.Ace.scanpay", false, false, scanPay},
+    {"Account.Shop.listShop", true, false, listShops},
+    {"Account.Print.orders", true, false, printOrders},
+    {"Account.Print.doprint", true, false, reportPrinted},
+    {"Account.Pay.docard", true, false, registerCard},
+    {"Account.Pay.listPay", true, false, listPayments},
+    {"Account.Pay.refund", true, true, refund},
+    {"Account.Pay.cards", true, false, listCards},
+    {"Account.Print.prinTtime", true, false, proposePrintPeriod},
+    {"Account.Pay.listSum", true, false, sumPeriod},
+    {"Account.Print.logPrint", true, false, logPrintedPeriod},
+    {"Share.Ace.editPassword", true, false, editPassword},
+    {"Share.Ace.editRefundPassword1", true, false, editRefundPassword1},
+    {"Share.Ace.getQuestion", true, false, getQuestion},
+    {"Share.Ace.setRefundPassword", true, false, setRefundPassword},
+    {"Share.Ace.editRefundPassword", true, false, editRefundPassword},
+};
+
+Json wrap(Json reply, bool topLevel)
+{
+    return topLevel ? reply : Json::object().set("content", std::move(reply));
+}
+
+} // namespace
+
+const Action* findAction(const std::string& name)
+{
+    for (const Action& action : kActions)
+        if (name == action.name)
+            return &action;
+    return nullptr;
+}
+
+Json result(int code, const std::string& msg)
+{
+    return Json::object().set("code", code).set("msg", msg);
+}
+
+Gateway::Gateway(Store& store, Controls& controls, bool logRequests)
+    : m_store(store), m_controls(controls), m_logRequests(logRequests)
+{}
+
+std::string Gateway::run(const std::string& actionName, const Form& form, std::int64_t now)
+{
+    const Action* action = findAction(actionName);
+    if (!action)
+        return wrap(result(0, "未知操作"), false).dump();
+
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::optional<User> user;
+    if (action->needsToken) {
+        user = m_store.userByToken(form.get("token"));
+        if (!user) {
+            const std::string msg = "登录已失效，请重新登录";
+            return wrap(result(-1, msg).set("respType", msg), action->topLevelReply).dump();
+        }
+    }
+    Database::Transaction transaction(m_store.db());
+    ActionContext context{m_store, form, user ? &*user : nullptr, now};
+    const Json reply = action->handler(context);
+    transaction.commit();
+    return wrap(reply, action->topLevelReply).dump();
+}
+
+void Gateway::handle(const httplib::Request& request, httplib::Response& response)
+{
+    const Form form = Form::parse(request.body);
+    const std::string action = form.get("action");
+    const std::int64_t now = nowSeconds();
+    Json fields = Json::object();
+    for (const auto& [key, value] : form.fields())
+        fields.set(key, value);
+    m_controls.record(action, fields, request.body, now);
+
+    const Controls::Plan plan = m_controls.take(action);
+    if (plan.delayMs > 0)
+        m_controls.sleep(plan.delayMs); // holds no lock: other requests go on meanwhile
+
+    // A canned reply replaces the action's own; with "execute" the action runs all the same.
+    Controls::CannedReply out;
+    if (!plan.reply || plan.reply->execute) {
+        try {
+            out.body = run(action, form, nowSeconds()); // after any delay: the action happens now
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "demo-gateway: %s failed: %s\n", action.c_str(), error.what());
+            out.status = 500;
+            out.body = wrap(result(0, "服务器内部错误"), false).dump();
+        }
+    }
+    if (plan.reply)
+        out = *plan.reply;
+    response.status = out.status;
+    response.set_content(out.body, out.contentType.c_str());
+    if (m_logRequests) {
+        std::fprintf(stderr, "demo-gateway: %s %s -> %d%s%s\n", formatLocalTime(now, "%H:%M:%S").c_str(),
+                     action.empty() ? "(no action)" : action.c_str(), out.status, plan.delayMs ? " (delayed)" : "",
+                     plan.reply ? " (canned)" : "");
+    }
+}
