@@ -108,3 +108,8 @@ int DataConfig::getCheckUpdata()
     m_checkUpdata = read(QStringLiteral("check_updata")).toInt();
     return m_checkUpdata;
 }
+
+QString DataConfig::getGatewayUrl()
+{
+    return read(QStringLiteral("gateway_url")).toString().trimmed();
+}

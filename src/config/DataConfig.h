@@ -42,6 +42,10 @@ public:
     void setCheckUpdata(int checkUpdata);
     int getCheckUpdata();
 
+    // The gateway address to use instead of the built-in one ("gateway_url"); empty when unset.
+    // Lets a test installation or the demo point the client at another gateway without a rebuild.
+    QString getGatewayUrl();
+
     QString fileName() const;
 
 private:

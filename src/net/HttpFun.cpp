@@ -1,0 +1,131 @@
+#include "net/HttpFun.h"
+
+#include "net/GatewayRequests.h"
+#include "net/NetLog.h"
+
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslError>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+HttpFun::ManagerPolicy g_policy = HttpFun::ManagerPolicy::PerRequest;
+int g_testTimeout = 0;
+
+QNetworkAccessManager* sharedManager()
+{
+    // Lives until exit, on the GUI thread, like every request.
+    static QNetworkAccessManager* manager = new QNetworkAccessManager;
+    return manager;
+}
+
+QSslConfiguration tlsConfiguration()
+{
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    tls.setProtocol(QSsl::TlsV1_2OrLater);
+    tls.setPeerVerifyMode(QSslSocket::VerifyPeer);
+    // A merchant whose gateway uses a private authority puts it here, next to data.ini.
+    const QString extraAuthorities = QStringLiteral("gateway-ca.pem");
+    if (QFile::exists(extraAuthorities))
+        tls.setCaCertificates(tls.caCertificates() + QSslCertificate::fromPath(extraAuthorities));
+    return tls;
+}
+} // namespace
+
+HttpFun::HttpFun(QObject* parent) : QObject(parent), m_timer(new QTimer(this))
+{
+    if (g_policy == ManagerPolicy::PerRequest)
+        m_manager = new QNetworkAccessManager(this);
+    else
+        m_manager = sharedManager();
+    if (g_testTimeout > 0)
+        m_timeout = g_testTimeout;
+    connect(m_timer, &QTimer::timeout, this, &HttpFun::slot_requestTimeout);
+}
+
+HttpFun::~HttpFun()
+{
+    // Deleted before it reported (its owner went away): abandon the transfer quietly.
+    if (m_reply) {
+        disconnect(m_reply, nullptr, this, nullptr);
+        m_reply->abort();
+        m_reply->deleteLater();
+    }
+}
+
+void HttpFun::setManagerPolicy(ManagerPolicy policy)
+{
+    g_policy = policy;
+}
+
+HttpFun::ManagerPolicy HttpFun::managerPolicy()
+{
+    return g_policy;
+}
+
+void HttpFun::setTimeoutForTesting(int milliseconds)
+{
+    g_testTimeout = milliseconds;
+}
+
+void HttpFun::post(const QString& url, const QByteArray& body)
+{
+    m_url = url;
+    QNetworkRequest request(QUrl(url, QUrl::TolerantMode));
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
+    request.setHeader(QNetworkRequest::ContentLengthHeader, body.size());
+    if (g_policy == ManagerPolicy::SharedFreshConnection)
+        request.setRawHeader(QByteArrayLiteral("Connection"), QByteArrayLiteral("close"));
+    if (url.startsWith(QLatin1String("https"), Qt::CaseInsensitive))
+        request.setSslConfiguration(tlsConfiguration());
+
+    qCDebug(lcGateway).noquote() << "POST" << url << gateway::redactedBody(body);
+    m_reply = m_manager->post(request, body);
+    connect(m_reply, &QNetworkReply::finished, this, &HttpFun::slot_requestFinished);
+    connect(m_reply, &QNetworkReply::sslErrors, this, [](const QList<QSslError>& errors) {
+        for (const QSslError& error : errors)
+            qCDebug(lcGateway).noquote() << "TLS:" << error.errorString();
+    });
+    m_timer->start(m_timeout);
+}
+
+void HttpFun::slot_requestFinished()
+{
+    if (!m_reply)
+        return;
+    const QByteArray body = m_reply->readAll();
+    const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status != 200)
+        qCDebug(lcGateway).noquote() << "reply" << status << m_reply->errorString();
+    report(status == 200, body);
+}
+
+void HttpFun::slot_requestTimeout()
+{
+    qCDebug(lcGateway).noquote() << "no reply within" << m_timeout << "ms from" << m_url;
+    report(false, QByteArrayLiteral("timeout"));
+}
+
+void HttpFun::report(bool success, const QByteArray& body)
+{
+    // Once, whatever comes first: a reply finishing in the same turn as the timeout, or finishing
+    // while the receiver still shows a box about the timeout, is dropped.
+    if (m_reported)
+        return;
+    m_reported = true;
+    m_timer->stop();
+    if (m_reply) {
+        disconnect(m_reply, nullptr, this, nullptr);
+        if (m_reply->isRunning())
+            m_reply->abort();
+        m_reply->deleteLater();
+        m_reply = nullptr;
+    }
+    emit signal_requestFinished(success, body);
+    deleteLater();
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+class QTimer;
+
+// One POST to the gateway. Create it without a parent, connect signal_requestFinished, call post()
+// and forget it: it reports exactly once — success only for HTTP status 200, failure with whatever
+// body arrived, or with "timeout" after 30 seconds — and then deletes itself.
+//
+// HTTPS requests verify the gateway's certificate against the system's authorities plus, when
+// present, the file gateway-ca.pem beside data.ini, and use TLS 1.2 or newer.
+class HttpFun : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit HttpFun(QObject* parent = nullptr);
+    ~HttpFun() override;
+
+    void post(const QString& url, const QByteArray& body);
+
+    // How requests reach the network: one manager per request, one shared manager whose
+    // connections are kept alive and reused, or one shared manager opening a fresh connection for
+    // every request.
+    enum class ManagerPolicy {
+        PerRequest,
+        Shared,
+        SharedFreshConnection,
+    };
+    static void setManagerPolicy(ManagerPolicy policy);
+    static ManagerPolicy managerPolicy();
+
+    // Tests only: a shorter timeout than the 30 seconds a cashier waits.
+    static void setTimeoutForTesting(int milliseconds);
+
+signals:
+    void signal_requestFinished(bool bSuccess, const QByteArray& byteResult);
+
+private slots:
+    void slot_requestFinished();
+    void slot_requestTimeout();
+
+private:
+    void report(bool success, const QByteArray& body);
+
+    QNetworkAccessManager* m_manager = nullptr;
+    QPointer<QNetworkReply> m_reply;
+    QTimer* m_timer = nullptr;
+    QString m_url;
+    int m_timeout = 30000;
+    bool m_reported = false;
+};
