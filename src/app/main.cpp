@@ -1,3 +1,4 @@
+#include "app/LoginWidget.h"
 #include "app/Startup.h"
 #include "config/AppConfigRecord.h"
 
@@ -13,8 +14,11 @@ int main(int argc, char* argv[])
 
     applyAutostart();
 
-    // The login window is shown here; it must not read app.config, which is loaded next.
+    // Owned here for the whole run; after a successful login it is only hidden.
+    LoginWidget login;
+    login.show();
 
+    // Loaded after the login window is built: nothing in its constructor reads the record.
     AppConfigRecord::instance().load();
 
     // The settings panel is created here, hidden, once for the whole run.

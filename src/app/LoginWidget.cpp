@@ -1,0 +1,213 @@
+#include "app/LoginWidget.h"
+
+#include "app/FloatWidget.h"
+#include "app/TrayMenu.h"
+#include "app/WindowDragger.h"
+#include "collect/SelectShopDialog.h"
+#include "config/DataConfig.h"
+#include "core/MessageBox.h"
+#include "core/Product.h"
+#include "net/GatewayReply.h"
+#include "net/GatewayRequests.h"
+#include "net/HttpFun.h"
+#include "net/SessionData.h"
+#include "net/VersionCheck.h"
+#include "platform/Updater.h"
+#include "ui_LoginWidget.h"
+
+#include <QDesktopServices>
+#include <QRegularExpressionValidator>
+#include <QUrl>
+
+namespace {
+const QString kLoginButtonStyle = QStringLiteral("QPushButton{border-image: url(:/images/login_btn.png);} "
+                                                 "QPushButton:pressed{border-image: url(:/images/login_btn_pre.png);}");
+const QString kLoginBusyStyle = QStringLiteral("QPushButton{border-image: url(:/images/loading.png);}");
+} // namespace
+
+LoginWidget::LoginWidget(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::LoginWidget>())
+{
+    ui->setupUi(this);
+    setUpFramelessWindow(this);
+
+    ui->login_btn->setStyleSheet(kLoginButtonStyle);
+    ui->login_btn->setShortcut(QKeySequence(Qt::KeypadModifier | Qt::Key_Enter));
+    ui->min_btn->setStyleSheet(QStringLiteral("QPushButton{border-image: url(:/images/min_nor.png);} "
+                                              "QPushButton:pressed{border-image: url(:/images/min_pre.png);} "
+                                              "QToolTip {background-color:white}"));
+    ui->min_btn->setShortcut(QKeySequence(Qt::Key_Escape));
+    ui->close_btn->setStyleSheet(QStringLiteral("QPushButton{border-image: url(:/images/close_nor.png);} "
+                                                "QPushButton:pressed{border-image: url(:/images/close_pre.png);} "
+                                                "QToolTip {background-color:white}"));
+    ui->label_title->setText(product::name() + QStringLiteral(" · 收银台"));
+    ui->label->setText(QStringLiteral("V") + product::version() + QStringLiteral("    ") + product::rightsLine());
+    ui->login_user->setPlaceholderText(QStringLiteral("账号:"));
+    ui->login_password->setPlaceholderText(QStringLiteral("密码:"));
+    ui->login_user->setFocus();
+
+    const QRegularExpression lettersAndDigits(QStringLiteral("^[A-Za-z0-9]+$"));
+    ui->login_user->setValidator(new QRegularExpressionValidator(lettersAndDigits, ui->login_user));
+    ui->login_password->setValidator(new QRegularExpressionValidator(lettersAndDigits, ui->login_password));
+
+    const QStringList remembered = DataConfig::instance().getUser();
+    ui->login_user->setText(remembered.value(0));
+    if (remembered.value(2) == QLatin1String("true")) {
+        ui->login_password->setText(remembered.value(1));
+        ui->Rem_PassWord->setChecked(true);
+    } else {
+        ui->Rem_PassWord->setChecked(false);
+    }
+    m_rememberPassword = ui->Rem_PassWord->isChecked();
+
+    m_trayIcon = new QSystemTrayIcon(QIcon(QStringLiteral(":/icon/setup.ico")), this);
+    auto* menu = new TrayMenu(this);
+    m_trayIcon->setContextMenu(menu);
+    m_trayIcon->setToolTip(product::name() + QStringLiteral("PC端") + product::version());
+    connect(menu, &TrayMenu::showWindow, this, &LoginWidget::showWindow);
+    connect(menu, &TrayMenu::quitWindow, this, &LoginWidget::closeWindow);
+    connect(m_trayIcon, &QSystemTrayIcon::activated, this, &LoginWidget::onActivated);
+    m_trayIcon->setVisible(true);
+
+    connect(ui->login_user, &QLineEdit::returnPressed, ui->login_btn, &QPushButton::click, Qt::UniqueConnection);
+    connect(ui->login_password, &QLineEdit::returnPressed, ui->login_btn, &QPushButton::click, Qt::UniqueConnection);
+
+    m_floatWidget = new FloatWidget(this);
+
+    if (DataConfig::instance().getCheckUpdata() == 0)
+        checkVersion();
+}
+
+LoginWidget::~LoginWidget() = default;
+
+void LoginWidget::on_login_btn_clicked()
+{
+    const QString user = ui->login_user->text();
+    const QString password = ui->login_password->text();
+    QString missing;
+    if (user.isEmpty() && password.isEmpty())
+        missing = QStringLiteral("账号和密码不能为空");
+    else if (user.isEmpty())
+        missing = QStringLiteral("账号不能为空");
+    else if (password.isEmpty())
+        missing = QStringLiteral("密码不能为空");
+    if (!missing.isEmpty()) {
+        MessageBox::critical(this, QStringLiteral("温馨提示"), missing);
+        return;
+    }
+
+    auto* request = new HttpFun;
+    setBusy(true);
+    connect(request, &HttpFun::signal_requestFinished, this, &LoginWidget::slot_requestFinished);
+    request->post(gateway::gatewayUrl(), gateway::loginBody(user, password));
+}
+
+void LoginWidget::setBusy(bool busy)
+{
+    ui->login_user->setEnabled(!busy);
+    ui->login_password->setEnabled(!busy);
+    ui->login_btn->setEnabled(!busy);
+    ui->Rem_PassWord->setEnabled(!busy);
+    ui->login_btn->setStyleSheet(busy ? kLoginBusyStyle : kLoginButtonStyle);
+}
+
+void LoginWidget::slot_requestFinished(bool bSuccess, const QByteArray& byteResult)
+{
+    if (!bSuccess) {
+        setBusy(false);
+        MessageBox::critical(this, QStringLiteral("温馨提示"), QStringLiteral("登录失败,请查看网络连接"));
+        return;
+    }
+    const QJsonObject content = gateway::replyContent(byteResult);
+    if (gateway::jsonInt(content.value(QStringLiteral("code"))) != 1) {
+        MessageBox::critical(this, QStringLiteral("错误提示"), QStringLiteral("账号/密码错误"));
+        setBusy(false);
+        return;
+    }
+
+    SessionData& session = SessionData::instance();
+    session.setUserInfo(content);
+    m_user = ui->login_user->text();
+    m_password = ui->login_password->text();
+    session.setLoginPassword(m_password);
+    DataConfig::instance().setUser(m_user, m_password, m_rememberPassword);
+
+    hide();
+    if (m_trayIcon)
+        m_trayIcon->deleteLater();
+    if (m_floatWidget)
+        m_floatWidget->deleteLater();
+    m_selectShop = new SelectShopDialog(nullptr);
+    m_selectShop->show();
+}
+
+void LoginWidget::checkVersion()
+{
+    auto* request = new HttpFun;
+    connect(request, &HttpFun::signal_requestFinished, this, &LoginWidget::slot_requestVersionFinished);
+    request->post(gateway::gatewayUrl(), gateway::updateBody());
+}
+
+void LoginWidget::slot_requestVersionFinished(bool bSuccess, const QByteArray& byteResult)
+{
+    if (!bSuccess) {
+        MessageBox::critical(this, QStringLiteral("版本检测"), QStringLiteral("版本检测更新失败,请检查网络设置"));
+        return;
+    }
+    if (!gateway::offersNewerVersion(gateway::replyContent(byteResult), product::version()))
+        return;
+    const MessageBox::Answer answer = MessageBox::ask(nullptr, MessageBox::Warning, QStringLiteral("版本更新"),
+                                                      QStringLiteral("检测到新版本，是否更新到新版本?"),
+                                                      QStringLiteral("更新"), QStringLiteral("不更新"), true);
+    if (answer != MessageBox::Accepted)
+        return;
+    if (!platform::runUpdater())
+        MessageBox::critical(
+            this, QStringLiteral("版本更新"),
+            QStringLiteral("无法启动更新程序 %1，请联系管理员重新安装。").arg(platform::updaterProgram()));
+}
+
+void LoginWidget::minimiseToTray()
+{
+    hide();
+    if (m_trayIcon)
+        m_trayIcon->showMessage(QStringLiteral("最小化提示"), QStringLiteral("程序已最小化到系统托盘"),
+                                QSystemTrayIcon::Information, 10000);
+    if (m_floatWidget)
+        m_floatWidget->show();
+}
+
+void LoginWidget::on_min_btn_clicked()
+{
+    minimiseToTray();
+}
+
+void LoginWidget::on_close_btn_clicked()
+{
+    minimiseToTray();
+}
+
+void LoginWidget::showWindow()
+{
+    showNormal();
+    raise();
+    activateWindow();
+    if (m_floatWidget)
+        m_floatWidget->hide();
+}
+
+void LoginWidget::closeWindow()
+{
+    close();
+}
+
+void LoginWidget::onActivated(QSystemTrayIcon::ActivationReason) {}
+
+void LoginWidget::on_Rem_PassWord_clicked()
+{
+    m_rememberPassword = ui->Rem_PassWord->isChecked();
+}
+
+void LoginWidget::on_CmdLinkButton_clicked()
+{
+    QDesktopServices::openUrl(QUrl(product::website()));
+}

@@ -1,0 +1,93 @@
+#include "core/MessageBox.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+bool g_recording = false;
+QList<MessageBox::Shown> g_shown;
+QList<MessageBox::Answer> g_answers;
+
+QMessageBox::Icon toolkitIcon(MessageBox::Icon icon)
+{
+    switch (icon) {
+    case MessageBox::Information:
+        return QMessageBox::Information;
+    case MessageBox::Warning:
+        return QMessageBox::Warning;
+    case MessageBox::Critical:
+        return QMessageBox::Critical;
+    case MessageBox::Question:
+        return QMessageBox::Question;
+    case MessageBox::NoIcon:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+} // namespace
+
+MessageBox::Answer MessageBox::present(QWidget* parent, Icon icon, const QString& title, const QString& text,
+                                       const QStringList& buttons, bool stayOnTop)
+{
+    if (g_recording) {
+        g_shown.append(Shown{icon, title, text, buttons, parent});
+        if (buttons.size() < 2)
+            return Accepted;
+        return g_answers.isEmpty() ? Rejected : g_answers.takeFirst();
+    }
+
+    QMessageBox box(toolkitIcon(icon), title, text, QMessageBox::NoButton, parent);
+    if (stayOnTop)
+        box.setWindowFlags(box.windowFlags() | Qt::WindowStaysOnTopHint);
+    QPushButton* accept = box.addButton(buttons.value(0), QMessageBox::AcceptRole);
+    if (buttons.size() > 1)
+        box.addButton(buttons.at(1), QMessageBox::RejectRole);
+    box.setDefaultButton(accept);
+    box.exec();
+    return box.clickedButton() == accept ? Accepted : Rejected;
+}
+
+void MessageBox::critical(QWidget* parent, const QString& title, const QString& text)
+{
+    present(parent, Critical, title, text, {QStringLiteral("OK")}, false);
+}
+
+void MessageBox::warning(QWidget* parent, const QString& title, const QString& text)
+{
+    present(parent, Warning, title, text, {QStringLiteral("OK")}, false);
+}
+
+void MessageBox::information(QWidget* parent, const QString& title, const QString& text)
+{
+    present(parent, Information, title, text, {QStringLiteral("OK")}, false);
+}
+
+MessageBox::Answer MessageBox::ask(QWidget* parent, Icon icon, const QString& title, const QString& text,
+                                   const QString& acceptText, const QString& rejectText, bool stayOnTop)
+{
+    return present(parent, icon, title, text, {acceptText, rejectText}, stayOnTop);
+}
+
+void MessageBox::setRecording(bool recording)
+{
+    g_recording = recording;
+    g_shown.clear();
+    g_answers.clear();
+}
+
+bool MessageBox::isRecording()
+{
+    return g_recording;
+}
+
+QList<MessageBox::Shown> MessageBox::takeShown()
+{
+    QList<Shown> shown;
+    shown.swap(g_shown);
+    return shown;
+}
+
+void MessageBox::setNextAnswer(Answer answer)
+{
+    g_answers.append(answer);
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QList>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// Every message the cashier sees goes through here: one modal box with a title, a text, an icon and
+// one OK button, or a question with two buttons. Tests switch on recording, so boxes are written
+// down (and questions answered from a queue) instead of opening a modal loop.
+class MessageBox
+{
+public:
+    enum Icon {
+        NoIcon,
+        Information,
+        Warning,
+        Critical,
+        Question,
+    };
+    enum Answer {
+        Accepted, // the first button ("OK", "更新", "是"...)
+        Rejected, // the second button, or the box closed
+    };
+
+    static void critical(QWidget* parent, const QString& title, const QString& text);
+    static void warning(QWidget* parent, const QString& title, const QString& text);
+    static void information(QWidget* parent, const QString& title, const QString& text);
+
+    // A question with two buttons; Accepted when the first is chosen. A box without parent can be
+    // kept above the frameless stay-on-top windows.
+    static Answer ask(QWidget* parent, Icon icon, const QString& title, const QString& text, const QString& acceptText,
+                      const QString& rejectText, bool stayOnTop = false);
+
+    // --- for tests ---
+    struct Shown
+    {
+        Icon icon = NoIcon;
+        QString title;
+        QString text;
+        QStringList buttons;
+        QPointer<QWidget> parent;
+    };
+    static void setRecording(bool recording);
+    static bool isRecording();
+    // The boxes shown since the last call, oldest first.
+    static QList<Shown> takeShown();
+    // Queues the answer of the next question (otherwise: Rejected).
+    static void setNextAnswer(Answer answer);
+
+private:
+    static Answer present(QWidget* parent, Icon icon, const QString& title, const QString& text,
+                          const QStringList& buttons, bool stayOnTop);
+};
