@@ -3,14 +3,23 @@
 #include "app/Shell.h"
 #include "app/TrayMenu.h"
 #include "app/WindowDragger.h"
+#include "config/DataConfig.h"
 #include "core/Product.h"
+#include "net/GatewayRequests.h"
+#include "net/HttpFun.h"
+#include "net/SessionData.h"
+#include "print/PrintLog.h"
+#include "print/Printer.h"
+#include "print/ReceiptDocuments.h"
 
 #include <QContextMenuEvent>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 
-FloatWidget::FloatWidget(QWidget* owner) : QWidget(owner), m_owner(owner), m_frame(new QFrame(this))
+FloatWidget::FloatWidget(QWidget* owner)
+    : QWidget(owner), m_owner(owner), m_frame(new QFrame(this)), m_printTimer(new QTimer(this))
 {
     setObjectName(QStringLiteral("FloatWidget"));
     setWindowTitle(QStringLiteral("Form"));
@@ -33,6 +42,20 @@ FloatWidget::FloatWidget(QWidget* owner) : QWidget(owner), m_owner(owner), m_fra
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->geometry().width() - 290, 50);
     new WindowDragger(this);
+
+    // Created stopped: the login window's widget never polls; the main window's starts it.
+    m_printTimer->setObjectName(QStringLiteral("printTimer"));
+    connect(m_printTimer, &QTimer::timeout, this, &FloatWidget::doPrintLoop);
+}
+
+void FloatWidget::startPrintPolling()
+{
+    const int seconds = DataConfig::instance().getPrintPollSeconds();
+    if (seconds <= 0)
+        return;
+    m_printTimer->start(seconds * 1000);
+    // Orders queued while nobody was logged in are printed now, not a whole interval later.
+    doPrintLoop();
 }
 
 void FloatWidget::showWindow()
@@ -69,4 +92,32 @@ void FloatWidget::contextMenuEvent(QContextMenuEvent* event)
     connect(menu, &TrayMenu::quitWindow, this, &FloatWidget::closeWindow);
     connect(menu, &TrayMenu::doSetting, this, &FloatWidget::doSetting);
     menu->popup(event->globalPos());
+}
+
+void FloatWidget::slot_doPrint(bool bSuccess, const QByteArray& byteResult)
+{
+    if (!bSuccess)
+        return;
+    for (const QJsonObject& order : printorders::ordersInReply(byteResult)) {
+        if (m_printedOrders.markPrinted(order))
+            doPrint(order);
+        else
+            qCInfo(lcPrint) << "print order" << order.value(QLatin1String("order_num")) << "sent again, not reprinted";
+    }
+}
+
+void FloatWidget::doPrint(QJsonObject object)
+{
+    // No check of the printer name here: printHtml skips a printer that is not installed.
+    Printer::printHtml(receipt::printOrderReceipt(object, DataConfig::instance().getServiceHotline()));
+}
+
+void FloatWidget::doPrintLoop()
+{
+    // A slow gateway must not pile polls up: each could hand out the same orders again.
+    if (m_printPoll)
+        return;
+    m_printPoll = new HttpFun;
+    connect(m_printPoll, &HttpFun::signal_requestFinished, this, &FloatWidget::slot_doPrint);
+    m_printPoll->post(gateway::gatewayUrl(), gateway::printOrdersBody(SessionData::instance().token()));
 }

@@ -5,7 +5,10 @@
 
 namespace {
 const QString kGroup = QStringLiteral("data_config");
-}
+const QString kDefaultServiceHotline = QStringLiteral("400-800-1234");
+constexpr int kDefaultPrintPollSeconds = 30;
+constexpr int kMinPrintPollSeconds = 5;
+} // namespace
 
 DataConfig& DataConfig::instance()
 {
@@ -112,4 +115,25 @@ int DataConfig::getCheckUpdata()
 QString DataConfig::getGatewayUrl()
 {
     return read(QStringLiteral("gateway_url")).toString().trimmed();
+}
+
+QString DataConfig::getServiceHotline()
+{
+    // Written by hand, "400-800-1234, 0571-8888 8888" comes back as a list; it is one text.
+    const QVariant value = read(QStringLiteral("service_hotline"));
+    const QString hotline =
+        (value.type() == QVariant::StringList ? value.toStringList().join(QStringLiteral(", ")) : value.toString())
+            .trimmed();
+    return hotline.isEmpty() ? kDefaultServiceHotline : hotline;
+}
+
+int DataConfig::getPrintPollSeconds()
+{
+    bool ok = false;
+    const int seconds = read(QStringLiteral("print_poll_seconds")).toString().trimmed().toInt(&ok);
+    if (!ok)
+        return kDefaultPrintPollSeconds;
+    if (seconds == 0)
+        return 0;
+    return qMax(seconds, kMinPrintPollSeconds);
 }

@@ -46,6 +46,13 @@ public:
     // Lets a test installation or the demo point the client at another gateway without a rebuild.
     QString getGatewayUrl();
 
+    // The service hotline printed on every receipt ("service_hotline"); a demo number when unset.
+    QString getServiceHotline();
+
+    // Seconds between two print-order polls ("print_poll_seconds"): 30 when unset or not a number,
+    // 0 switches polling off, anything else below 5 is raised to 5 so the gateway is not hammered.
+    int getPrintPollSeconds();
+
     QString fileName() const;
 
 private:

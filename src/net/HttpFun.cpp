@@ -45,6 +45,8 @@ HttpFun::HttpFun(QObject* parent) : QObject(parent), m_timer(new QTimer(this))
         m_manager = sharedManager();
     if (g_testTimeout > 0)
         m_timeout = g_testTimeout;
+    // A coarse timer may fire up to 5 % early: the cashier is promised 30 seconds.
+    m_timer->setTimerType(Qt::PreciseTimer);
     connect(m_timer, &QTimer::timeout, this, &HttpFun::slot_requestTimeout);
 }
 

@@ -89,6 +89,35 @@ private slots:
         QCOMPARE(store.getCheckUpdata(), expected);
     }
 
+    void receiptSettingsHaveSaneDefaults_data()
+    {
+        QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<QString>("hotline");
+        QTest::addColumn<int>("pollSeconds");
+        QTest::newRow("missing") << QByteArray() << "400-800-1234" << 30;
+        QTest::newRow("empty") << QByteArray("service_hotline=\nprint_poll_seconds=\n") << "400-800-1234" << 30;
+        QTest::newRow("blank hotline, bad number")
+            << QByteArray("service_hotline=\"  \"\nprint_poll_seconds=abc\n") << "400-800-1234" << 30;
+        QTest::newRow("set") << QByteArray("service_hotline=0571-8888 6666\nprint_poll_seconds=12\n")
+                             << "0571-8888 6666" << 12;
+        QTest::newRow("hand-written comma") << QByteArray("service_hotline=400-1, 400-2\n") << "400-1, 400-2" << 30;
+        QTest::newRow("polling off") << QByteArray("print_poll_seconds=0\n") << "400-800-1234" << 0;
+        QTest::newRow("too often") << QByteArray("print_poll_seconds=1\n") << "400-800-1234" << 5;
+        QTest::newRow("negative") << QByteArray("print_poll_seconds=-7\n") << "400-800-1234" << 5;
+        QTest::newRow("lowest allowed") << QByteArray("print_poll_seconds=5\n") << "400-800-1234" << 5;
+    }
+    void receiptSettingsHaveSaneDefaults()
+    {
+        QFETCH(QByteArray, lines);
+        QFETCH(QString, hotline);
+        QFETCH(int, pollSeconds);
+        ScopedWorkingDir dir;
+        QVERIFY(writeFileBytes("data.ini", "[data_config]\n" + lines));
+        DataConfig store(dir.filePath("data.ini"));
+        QCOMPARE(store.getServiceHotline(), hotline);
+        QCOMPARE(store.getPrintPollSeconds(), pollSeconds);
+    }
+
     void valuesReachTheDiskUnderTheirKeys()
     {
         ScopedWorkingDir dir;

@@ -1,0 +1,3 @@
+#include "print/PrintLog.h"
+
+Q_LOGGING_CATEGORY(lcPrint, "cashier.print", QtInfoMsg)

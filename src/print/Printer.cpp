@@ -1,0 +1,73 @@
+#include "print/Printer.h"
+
+#include "config/DataConfig.h"
+#include "print/PrintLog.h"
+#include "print/ReceiptDocuments.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QTextDocument>
+
+namespace {
+Printer::Recording g_recording = Printer::Recording::Off;
+QList<Printer::Job> g_jobs;
+
+// Unique across runs and processes, and easy to find in a spooler queue or a PDF folder.
+QString nextDocName()
+{
+    static int counter = 0;
+    return QStringLiteral("cashier-receipt-%1-%2-%3")
+        .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddhhmmsszzz")))
+        .arg(QCoreApplication::applicationPid())
+        .arg(++counter, 4, 10, QLatin1Char('0'));
+}
+
+bool print(const QString& html, const QString& printerName, const QString& docName)
+{
+    // Without this check Qt would quietly fall back to a PDF file or the default printer.
+    if (QPrinterInfo::printerInfo(printerName).isNull()) {
+        qCWarning(lcPrint) << "no printer named" << printerName << "- receipt" << docName << "not printed";
+        return false;
+    }
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPrinterName(printerName);
+    printer.setDocName(docName);
+    // A receipt printer's narrow paper makes the lines wrap to its width.
+    QTextDocument document;
+    document.setPageSize(receipt::layoutPageSize(QSizeF(printer.widthMM(), printer.heightMM()), printer.logicalDpiX(),
+                                                 printer.logicalDpiY()));
+    printer.setOutputFormat(QPrinter::NativeFormat);
+    document.setHtml(html);
+    document.print(&printer);
+    if (printer.printerState() == QPrinter::Error)
+        qCWarning(lcPrint) << "printer" << printerName << "refused receipt" << docName;
+    else
+        qCInfo(lcPrint) << "receipt" << docName << "sent to" << printerName;
+    return true;
+}
+} // namespace
+
+void Printer::printHtml(const QString& html)
+{
+    const QString printerName = DataConfig::instance().getPrinterName();
+    const QString docName = nextDocName();
+    const bool sent = g_recording == Recording::InsteadOfPrinting ? false : print(html, printerName, docName);
+    if (g_recording != Recording::Off)
+        g_jobs.append(Job{html, printerName, docName, sent});
+}
+
+void Printer::setRecording(Recording recording)
+{
+    g_recording = recording;
+    g_jobs.clear();
+}
+
+QList<Printer::Job> Printer::takeJobs()
+{
+    QList<Job> jobs;
+    jobs.swap(g_jobs);
+    return jobs;
+}

@@ -1,0 +1,276 @@
+// The payment and print-order receipts, pinned fragment by fragment. The expected texts are written
+// out here in full rather than assembled from the builders' own pieces, so a slip in a shared piece
+// shows up as a difference.
+
+#include "print/PrintOrders.h"
+#include "print/ReceiptDocuments.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTextDocument>
+#include <QtTest>
+
+namespace {
+
+const QString kHotline = QStringLiteral("400-800-1234");
+
+QString spaces(int n)
+{
+    QString s;
+    for (int i = 0; i < n; ++i)
+        s += "&nbsp;";
+    return s;
+}
+
+// The fixed head of the 50px receipts.
+QString largeHead()
+{
+    return "<html> <p style='font-size: 50px;'>&nbsp;&nbsp; 岚客门店</p> <br> "
+           "<a style='font-family:微软雅黑;font-size:20px;'>" +
+           spaces(25) +
+           "移动收银台</a><br><a><font size='8'>-------------------------</font></a>"
+           "<br><a style='font-family:微软雅黑;font-size:20px;'>商户存根" +
+           spaces(13) + "SHOP" + spaces(5) + "COPY</a><br><a><font size='8'>-------------------------</font></a>";
+}
+
+// The whole 50px receipt with its seven values put in as given (already escaped where they need it).
+QString largeReceipt(const QStringList& v, const QString& hotline = kHotline)
+{
+    return largeHead() + "<br><a style='font-family:微软雅黑;font-size:20px;'>收款门店：" + v[0] +
+           "</a><br><a style='font-family:微软雅黑;font-size:20px;'>操作员：" + v[1] +
+           "</a><br><a style='font-family:微软雅黑;font-size:20px;'>交易时间：" + v[2] +
+           "</a><br><a style='font-family:微软雅黑;font-size:20px;'>系统单号：" + v[3] +
+           "</a><br><a style='font-family:微软雅黑;font-size:28px;font-weight:bold;'>支付方式：" + v[4] +
+           "</a><br><a style='font-family:微软雅黑;font-size:28px;font-weight:bold;'>交易金额(RMB)：￥" + v[5] +
+           "</a><br><a><font size='8'>-------------------------</font></a>"
+           "<br><a style='font-family:微软雅黑;font-size:20px;'>备注：</a>"
+           "<br><a style='font-family:微软雅黑;font-size:20px;'>交易订单号：</a>"
+           "<br><a style='font-family:微软雅黑;font-size:20px;'>" +
+           v[6] +
+           "</a><br><a style='font-family:微软雅黑;font-size:20px;'>持卡人签名(CARDHOLDER SIGNATURE)</a>"
+           "<br><br><br><br><a><font size='8'>-------------------------</font></a>"
+           "<br><a style='font-family:微软雅黑;font-size:20px;'>本人确认以上交易，同意将其计入交易账户</a>"
+           "<br><a style='font-family:微软雅黑;font-size:20px;'>客服电话：" +
+           hotline + "</a></html>";
+}
+
+receipt::Payment samplePayment()
+{
+    return {"青禾茶餐厅西湖文化广场店", "张晓梅", "2024-06-01 12:00:00", "SO202406010001", "微信", 1234,
+            "4200000001202406011234"};
+}
+
+// JSON written with single quotes, for readability.
+QByteArray json(const char* text)
+{
+    return QByteArray(text).replace('\'', '"');
+}
+
+QJsonObject order(const QByteArray& text)
+{
+    return QJsonDocument::fromJson(text).object();
+}
+
+QList<QString> orderNums(const QList<QJsonObject>& orders)
+{
+    QList<QString> nums;
+    for (const QJsonObject& o : orders)
+        nums.append(o.value("order_num").toString());
+    return nums;
+}
+
+} // namespace
+
+class TestReceipts : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void paymentReceiptFragmentByFragment()
+    {
+        QCOMPARE(receipt::paymentReceipt(samplePayment(), kHotline),
+                 largeReceipt({"青禾茶餐厅西湖文化广场店", "张晓梅", "2024-06-01 12:00:00", "SO202406010001", "微信",
+                               "12.34", "4200000001202406011234"}));
+    }
+
+    void paymentAmountIsYuanFromFen_data()
+    {
+        QTest::addColumn<qint64>("fen");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("12.34") << qint64(1234) << "12.34";
+        QTest::newRow("five fen") << qint64(5) << "0.05";
+        QTest::newRow("whole yuan") << qint64(100) << "1.00";
+        QTest::newRow("zero") << qint64(0) << "0.00";
+        QTest::newRow("beyond double precision") << qint64(99999999999999999) << "999999999999999.99";
+    }
+    void paymentAmountIsYuanFromFen()
+    {
+        QFETCH(qint64, fen);
+        QFETCH(QString, shown);
+        receipt::Payment p = samplePayment();
+        p.amountFen = fen;
+        const QString html = receipt::paymentReceipt(p, kHotline);
+        const QString line = "交易金额(RMB)：￥" + shown + "</a>";
+        QVERIFY2(html.contains(line), qPrintable(html));
+    }
+
+    void printOrderReceiptTakesEveryValueAsSent()
+    {
+        // No formatting of its own: the amount stays "12.5", the method and time as the gateway wrote them.
+        const QJsonObject o =
+            order(json("{'sname':'青禾茶餐厅','uname':'李建国','created_time':'2024/6/1 12:00',"
+                       "'order_num':'P20240601001','pay_type':'微信支付','pay_money':'12.5','pay_num':'4200000001'}"));
+        QCOMPARE(
+            receipt::printOrderReceipt(o, "0571-1234"),
+            largeReceipt({"青禾茶餐厅", "李建国", "2024/6/1 12:00", "P20240601001", "微信支付", "12.5", "4200000001"},
+                         "0571-1234"));
+    }
+
+    void printOrderWithMissingMembersPrintsEmptyLines()
+    {
+        // Without "pay_num" the line under "交易订单号：" is empty; the rest is still a whole receipt.
+        const QJsonObject o = order(json("{'sname':'S','uname':'U','created_time':'T','order_num':'N',"
+                                         "'pay_type':'M','pay_money':'1.00'}"));
+        QCOMPARE(receipt::printOrderReceipt(o, kHotline), largeReceipt({"S", "U", "T", "N", "M", "1.00", ""}));
+        QCOMPARE(receipt::printOrderReceipt(QJsonObject(), kHotline), largeReceipt({"", "", "", "", "", "", ""}));
+    }
+
+    void printOrderNumbersSentAsJsonNumbersStillPrint()
+    {
+        // A gateway that types the amount or the order number as a number must not print them empty.
+        const QJsonObject o = order(json("{'order_num':20240601001,'pay_money':1250,'pay_num':'x'}"));
+        QCOMPARE(receipt::printOrderReceipt(o, kHotline), largeReceipt({"", "", "", "20240601001", "", "1250", "x"}));
+    }
+
+    void valuesAreEscapedFixedFragmentsAreNot()
+    {
+        // A shop name with markup must neither break the receipt nor forge lines of its own.
+        receipt::Payment p = samplePayment();
+        p.shopName = "A&B <b>茶</b>";
+        p.operatorName = "O'Neil \"Jr\"";
+        p.payTime = "</a><br><a>交易金额(RMB)：￥0.01";
+        p.systemOrderNo = "&amp;";
+        p.payMethod = "<script>";
+        p.tradeOrderNo = "1<2";
+        const QString expected = largeReceipt({"A&amp;B &lt;b&gt;茶&lt;/b&gt;", "O'Neil &quot;Jr&quot;",
+                                               "&lt;/a&gt;&lt;br&gt;&lt;a&gt;交易金额(RMB)：￥0.01", "&amp;amp;",
+                                               "&lt;script&gt;", "12.34", "1&lt;2"},
+                                              "400&lt;800&gt;");
+        QCOMPARE(receipt::paymentReceipt(p, "400<800>"), expected);
+
+        const QJsonObject o{{"sname", p.shopName},          {"uname", p.operatorName}, {"created_time", p.payTime},
+                            {"order_num", p.systemOrderNo}, {"pay_type", p.payMethod}, {"pay_money", "12.34"},
+                            {"pay_num", p.tradeOrderNo}};
+        QCOMPARE(receipt::printOrderReceipt(o, "400<800>"), expected);
+    }
+
+    void escapedMarkupRendersAsText()
+    {
+        // What the printer lays out: the shop name as typed, and the forged line as plain text.
+        receipt::Payment p = samplePayment();
+        p.shopName = "A&B <b>茶</b>";
+        p.payTime = "</a><br><a>交易金额(RMB)：￥0.01";
+        QTextDocument document;
+        document.setHtml(receipt::paymentReceipt(p, kHotline));
+        const QString text = document.toPlainText();
+        QVERIFY2(text.contains("收款门店：A&B <b>茶</b>"), qPrintable(text));
+        QCOMPARE(text.count("交易金额(RMB)："), 2); // the real line, and the forged one shown as plain text
+        QVERIFY(text.contains("交易时间：</a><br><a>交易金额(RMB)：￥0.01"));
+    }
+
+    void compactLayoutForTheOtherReceipts()
+    {
+        // Reprints, refunds and the summary: 30px brand, 23px body, 15 spaces in the copy line,
+        // plain 30px amounts; the signature block stays 20px.
+        QCOMPARE(receipt::head(receipt::kCompactStyle, 19, "收银汇总"),
+                 "<html> <p style='font-size: 30px;'>&nbsp;&nbsp; 岚客门店</p> <br> "
+                 "<a style='font-family:微软雅黑;font-size:23px;'>" +
+                     spaces(19) +
+                     "收银汇总</a><br><a><font size='8'>-------------------------</font></a>"
+                     "<br><a style='font-family:微软雅黑;font-size:23px;'>商户存根" +
+                     spaces(15) + "SHOP" + spaces(5) +
+                     "COPY</a><br><a><font size='8'>-------------------------</font></a>");
+        QCOMPARE(receipt::openLines(receipt::kCompactStyle,
+                                    {{"支付方式：", "微信支付"}, {"交易金额(RMB)：￥", "1.00", true}}),
+                 "<br><a style='font-family:微软雅黑;font-size:23px;'>支付方式：微信支付"
+                 "</a><br><a style='font-family:微软雅黑;font-size:30px;'>交易金额(RMB)：￥1.00");
+        QCOMPARE(receipt::closingBlock(receipt::kCompactStyle, "T<1>"),
+                 "<br><a style='font-family:微软雅黑;font-size:23px;'>备注：</a>"
+                 "<br><a style='font-family:微软雅黑;font-size:23px;'>交易订单号：</a>"
+                 "<br><a style='font-family:微软雅黑;font-size:23px;'>T&lt;1&gt;</a>"
+                 "<br><a style='font-family:微软雅黑;font-size:20px;'>持卡人签名(CARDHOLDER SIGNATURE)</a>"
+                 "<br><br><br><br><a><font size='8'>-------------------------</font></a>"
+                 "<br><a style='font-family:微软雅黑;font-size:20px;'>本人确认以上交易，同意将其计入交易账户</a>");
+        QCOMPARE(receipt::hotlineLine(receipt::kCompactStyle, "400"),
+                 "<br><a style='font-family:微软雅黑;font-size:23px;'>客服电话：400</a>");
+    }
+
+    void layoutPageIsThePrinterPageInReceiptPrinterDots_data()
+    {
+        QTest::addColumn<QSizeF>("millimetres");
+        QTest::addColumn<int>("dpiX");
+        QTest::addColumn<int>("dpiY");
+        QTest::addColumn<QSizeF>("expected");
+        // Receipt printers: the page in the printer's own dots, so 80 mm paper wraps at 639 dots.
+        QTest::newRow("80 mm at 203 dpi") << QSizeF(80, 297) << 203 << 203 << QSizeF(80 * 203 / 25.4, 297 * 203 / 25.4);
+        QTest::newRow("58 mm at 180 dpi") << QSizeF(58, 200) << 180 << 180 << QSizeF(58 * 180 / 25.4, 200 * 180 / 25.4);
+        // Finer printers keep the receipt's size on paper.
+        QTest::newRow("A4 at 1200 dpi") << QSizeF(210, 297) << 1200 << 1200
+                                        << QSizeF(210 * 203 / 25.4, 297 * 203 / 25.4);
+        QTest::newRow("600 x 300 dpi") << QSizeF(210, 297) << 600 << 180 << QSizeF(210 * 203 / 25.4, 297 * 180 / 25.4);
+    }
+    void layoutPageIsThePrinterPageInReceiptPrinterDots()
+    {
+        QFETCH(QSizeF, millimetres);
+        QFETCH(int, dpiX);
+        QFETCH(int, dpiY);
+        QFETCH(QSizeF, expected);
+        const QSizeF page = receipt::layoutPageSize(millimetres, dpiX, dpiY);
+        QVERIFY2(qAbs(page.width() - expected.width()) < 1e-9 && qAbs(page.height() - expected.height()) < 1e-9,
+                 qPrintable(QString("%1 x %2").arg(page.width()).arg(page.height())));
+    }
+
+    void printOrdersGatedByNumAsText_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QStringList>("printed");
+        const QByteArray three = json("'list':[{'order_num':'A'},{'order_num':'B'},{'order_num':'C'}]");
+        QTest::newRow("num 0") << json("{'content':{'num':'0',") + three + "}}" << QStringList();
+        QTest::newRow("no num") << json("{'content':{") + three + "}}" << QStringList();
+        QTest::newRow("num empty") << json("{'content':{'num':'',") + three + "}}" << QStringList();
+        QTest::newRow("num negative") << json("{'content':{'num':'-1',") + three + "}}" << QStringList();
+        QTest::newRow("num not a number") << json("{'content':{'num':'two',") + three + "}}" << QStringList();
+        QTest::newRow("num a JSON number") << json("{'content':{'num':3,") + three + "}}" << QStringList();
+        QTest::newRow("num only gates") << json("{'content':{'num':'2',") + three + "}}" << QStringList{"A", "B", "C"};
+        QTest::newRow("num larger than list")
+            << json("{'content':{'num':'9',") + three + "}}" << QStringList{"A", "B", "C"};
+        QTest::newRow("non-objects left out")
+            << (json("{'content':{'num':'3','list':['A',7,null,{'order_num':'D'}]}}")) << QStringList{"D"};
+        QTest::newRow("list not an array")
+            << (json("{'content':{'num':'1','list':{'order_num':'E'}}}")) << QStringList();
+        QTest::newRow("not JSON") << QByteArray("<html>502 Bad Gateway</html>") << QStringList();
+    }
+    void printOrdersGatedByNumAsText()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(QStringList, printed);
+        QCOMPARE(orderNums(printorders::ordersInReply(reply)), printed);
+    }
+
+    void anOrderNumberIsPrintedOnce()
+    {
+        printorders::PrintedOrders printedOrders;
+        QVERIFY(printedOrders.markPrinted(order(json("{'order_num':'P1'}"))));
+        QVERIFY(printedOrders.markPrinted(order(json("{'order_num':'P2'}"))));
+        QVERIFY(!printedOrders.markPrinted(order(json("{'order_num':'P1','pay_money':'9.99'}"))));
+        // The number as a JSON number is the same order as the number as text.
+        QVERIFY(printedOrders.markPrinted(order(json("{'order_num':3}"))));
+        QVERIFY(!printedOrders.markPrinted(order(json("{'order_num':'3'}"))));
+        // Without a number orders cannot be told apart: each is printed.
+        QVERIFY(printedOrders.markPrinted(order(json("{'sname':'x'}"))));
+        QVERIFY(printedOrders.markPrinted(order(json("{'sname':'x'}"))));
+    }
+};
+
+QTEST_MAIN(TestReceipts)
+#include "tst_receipts.moc"
