@@ -1,25 +1,226 @@
 #include "app/MainWindow.h"
 
+#include "app/FloatWidget.h"
+#include "app/SerialPassThrough.h"
+#include "app/Shell.h"
+#include "app/TrayMenu.h"
 #include "app/WindowDragger.h"
+#include "collect/FormSaoMaShouKuan.h"
+#include "config/AppConfigRecord.h"
+#include "core/MessageBox.h"
+#include "core/Product.h"
+#include "net/GatewayReply.h"
 #include "net/SessionData.h"
+#include "platform/GlobalHotKey.h"
+#include "platform/SerialPortNames.h"
+#include "ui_MainWindow.h"
 
-#include <QJsonObject>
-#include <QLabel>
-#include <QVBoxLayout>
+#include <QButtonGroup>
+#include <QKeyEvent>
 
-MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
+namespace {
+QString tabIndicatorStyle(const QString& image)
 {
-    setObjectName(QStringLiteral("MainWindow"));
-    setFixedSize(800, 600);
-    setAttribute(Qt::WA_StyledBackground);
-    setStyleSheet(QStringLiteral("#MainWindow{border-image: url(:/images/main_bg.png);}"));
-    auto* layout = new QVBoxLayout(this);
-    const QJsonObject shop = SessionData::instance().currentShop();
-    auto* label = new QLabel(shop.value(QStringLiteral("main_name")).toString() + QStringLiteral("  ") +
-                                 shop.value(QStringLiteral("branch_name")).toString(),
-                             this);
-    label->setObjectName(QStringLiteral("shopLabel"));
-    label->setAlignment(Qt::AlignCenter);
-    layout->addWidget(label);
+    return QStringLiteral("QRadioButton::indicator{width: 85px;height: 100px;}"
+                          "QRadioButton::indicator:unchecked {image: url(:/images/%1.png);}"
+                          "QRadioButton::indicator:checked {image: url(:/images/%1_pressed.png);}")
+        .arg(image);
+}
+} // namespace
+
+MainWindow::MainWindow(QWidget* parent)
+    : QWidget(parent), ui(std::make_unique<Ui::MainWindow>()), m_tabButtons(new QButtonGroup(this)),
+      m_trayIcon(new QSystemTrayIcon(QIcon(QStringLiteral(":/icon/setup.ico")), this)),
+      m_serial(new SerialPassThrough(this))
+{
+    ui->setupUi(this);
+    setStyleSheet(QStringLiteral("QWidget:focus{outline: none;}"));
     setUpFramelessWindow(this);
+
+    ui->close_btn->setStyleSheet(QStringLiteral("QPushButton{border-image: url(:/images/close_nor.png);} "
+                                                "QPushButton:pressed{border-image: url(:/images/close_pre.png);} "
+                                                "QToolTip {background-color:white}"));
+    ui->min_btn->setStyleSheet(QStringLiteral("QPushButton{border-image: url(:/images/min_nor.png);} "
+                                              "QPushButton:pressed{border-image: url(:/images/min_pre.png);} "
+                                              "QToolTip {background-color:white}"));
+    ui->set_btn->setStyleSheet(QStringLiteral("QPushButton{border-image: url(:/images/set_btn_nor.png);} "
+                                              "QPushButton:pressed{border-image: url(:/images/set_btn_pre.png);}"));
+    ui->smsk_btn->setStyleSheet(tabIndicatorStyle(QStringLiteral("smsk")));
+    ui->jycx_btn->setStyleSheet(tabIndicatorStyle(QStringLiteral("jycx")));
+    ui->sjxx_btn->setStyleSheet(tabIndicatorStyle(QStringLiteral("sjxx")));
+
+    const QJsonObject shop = SessionData::instance().currentShop();
+    ui->label_shop->setText(gateway::jsonText(shop.value(QStringLiteral("main_name"))) + QLatin1Char('\n') +
+                            gateway::jsonText(shop.value(QStringLiteral("branch_name"))));
+
+    m_tabButtons->setExclusive(true);
+    m_tabButtons->addButton(ui->smsk_btn, CollectionTab);
+    m_tabButtons->addButton(ui->jycx_btn, QueryTab);
+    m_tabButtons->addButton(ui->sjxx_btn, MerchantTab);
+    for (QAbstractButton* button : m_tabButtons->buttons())
+        connect(button, &QAbstractButton::clicked, this, &MainWindow::onRadioBtnClick);
+
+    registerHotKey();
+
+    auto* menu = new TrayMenu(this);
+    m_trayIcon->setContextMenu(menu);
+    m_trayIcon->setToolTip(product::name() + QStringLiteral("PC端V") + product::version());
+    connect(menu, &TrayMenu::showWindow, this, &MainWindow::showWindow);
+    connect(menu, &TrayMenu::quitWindow, this, &MainWindow::closeWindow);
+    connect(m_trayIcon, &QSystemTrayIcon::activated, this, &MainWindow::onActivated);
+    m_trayIcon->show();
+
+    m_floatWidget = new FloatWidget(this);
+    // Logged in from here on: print orders queued at the gateway come out on this till.
+    m_floatWidget->startPrintPolling();
+
+    switchToTab(CollectionTab);
+
+    ui->min_btn->setShortcut(QKeySequence(Qt::Key_Escape));
+    ui->smsk_btn->setShortcut(QKeySequence(Qt::Key_F1));
+    ui->jycx_btn->setShortcut(QKeySequence(Qt::Key_F2));
+    ui->sjxx_btn->setShortcut(QKeySequence(Qt::Key_F3));
+
+    connect(m_serial, &SerialPassThrough::amountReceived, this, &MainWindow::ReadData);
+    connect(m_serial, &SerialPassThrough::softwarePortLost, this, [this] {
+        MessageBox::critical(this, QStringLiteral("提示信息"), QStringLiteral("软件串口不可用，请重新设置串口"));
+    });
+    connect(m_serial, &SerialPassThrough::displayPortLost, this, [this] {
+        MessageBox::critical(this, QStringLiteral("提示信息"), QStringLiteral("客显串口不可用，请重新设置串口"));
+    });
+    openPorts();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::registerHotKey()
+{
+    m_hotKey = platform::createGlobalHotKey(this);
+    connect(m_hotKey.get(), &platform::GlobalHotKey::activated, this, &MainWindow::showWindow);
+    if (m_hotKey->registerHotKey() == platform::HotKeyStatus::Taken)
+        MessageBox::warning(this, QStringLiteral("提示信息"),
+                            QStringLiteral("您好，您已经登录一个澜川岚客钱包PC端账户，请注意。"));
+}
+
+void MainWindow::openPorts()
+{
+    const AppConfigRecord& record = AppConfigRecord::instance();
+    SerialPassThrough::Settings settings;
+    settings.softwarePort = platform::serialPortName(record.softwareComNumber);
+    settings.displayPort = platform::serialPortName(record.displayComNumber);
+    settings.baudRate = record.baudRate;
+    settings.displayEnabled = record.displayEnabled;
+    const SerialPassThrough::OpenResult opened = m_serial->reopen(settings);
+    if (!opened.softwareOpened)
+        MessageBox::critical(this, QStringLiteral("提示信息"), QStringLiteral("软件串口不可用，请重新设置串口"));
+    if (settings.displayEnabled && !opened.displayOpened)
+        MessageBox::critical(this, QStringLiteral("提示信息"), QStringLiteral("客显串口不可用，请重新设置串口"));
+}
+
+QWidget* MainWindow::createTab(int id)
+{
+    // Each tab is a fresh screen: nothing is kept across switches.
+    if (id == CollectionTab)
+        return new FormSaoMaShouKuan(ui->tabArea);
+    // The query and merchant tabs arrive with their screens; until then an empty page.
+    auto* tab = new QWidget(ui->tabArea);
+    tab->setObjectName(id == QueryTab ? QStringLiteral("queryTab") : QStringLiteral("merchantTab"));
+    tab->setFixedSize(ui->tabArea->size());
+    return tab;
+}
+
+FormSaoMaShouKuan* MainWindow::collectionTab() const
+{
+    return m_currentTab == CollectionTab ? qobject_cast<FormSaoMaShouKuan*>(m_tab.data()) : nullptr;
+}
+
+void MainWindow::switchToTab(int id)
+{
+    if (m_tab)
+        m_tab->deleteLater();
+    m_tab = createTab(id);
+    m_tab->show();
+    m_currentTab = id;
+    if (QAbstractButton* button = m_tabButtons->button(id))
+        button->setChecked(true);
+}
+
+void MainWindow::onRadioBtnClick()
+{
+    const int id = m_tabButtons->checkedId();
+    if (id != m_currentTab)
+        switchToTab(id);
+}
+
+void MainWindow::ReadData(const QString& amountText)
+{
+    if (!collectionTab())
+        switchToTab(CollectionTab);
+    m_pendingAmount = true;
+    m_pendingAmountText = amountText;
+    collectionTab()->setAmountText(amountText);
+}
+
+void MainWindow::showWindow()
+{
+    showNormal();
+    raise();
+    activateWindow();
+    if (m_pendingAmount && collectionTab()) {
+        m_pendingAmount = false;
+        collectionTab()->startCollection();
+    }
+    m_floatWidget->hide();
+}
+
+void MainWindow::closeWindow()
+{
+    close();
+}
+
+void MainWindow::onActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    if (reason == QSystemTrayIcon::Trigger)
+        showWindow();
+}
+
+void MainWindow::minimiseToTray()
+{
+    hide();
+    m_trayIcon->showMessage(QStringLiteral("最小化提示"), QStringLiteral("程序已最小化到系统托盘"),
+                            QSystemTrayIcon::Information, 10000);
+    m_floatWidget->show();
+}
+
+void MainWindow::on_min_btn_clicked()
+{
+    minimiseToTray();
+}
+
+void MainWindow::on_close_btn_clicked()
+{
+    minimiseToTray();
+}
+
+void MainWindow::on_set_btn_clicked()
+{
+    shell::openSettingsPage(2);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event)
+{
+    FormSaoMaShouKuan* tab = collectionTab();
+    if (!tab) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    const int key = event->key();
+    if (key >= Qt::Key_0 && key <= Qt::Key_9)
+        tab->pressDigit(key - Qt::Key_0);
+    else if (key == Qt::Key_Period)
+        tab->pressPoint();
+    else if (key == Qt::Key_Backspace)
+        tab->pressBackspace();
+    else
+        QWidget::keyPressEvent(event);
 }

@@ -1,13 +1,81 @@
 #pragma once
 
+#include <QPointer>
+#include <QSystemTrayIcon>
 #include <QWidget>
 
-// The working window after the shop is chosen. For now a frame that shows where the cashier landed;
-// the tabs, tray icon, serial input and hot key come with the main window proper.
+#include <memory>
+
+namespace Ui {
+class MainWindow;
+}
+namespace platform {
+class GlobalHotKey;
+}
+class FloatWidget;
+class FormSaoMaShouKuan;
+class QButtonGroup;
+class SerialPassThrough;
+
+// The cashier's working window after login and shop choice: one function tab at a time
+// (collection, transaction query, merchant information), the tray icon and floating widget, the
+// global hot key Alt+Z, and the serial pass-through from the point-of-sale program to the customer
+// display. One per process (shell::mainWindow()); hidden and shown, never destroyed during the run.
 class MainWindow : public QWidget
 {
     Q_OBJECT
 
 public:
+    enum Tab {
+        CollectionTab = 0,
+        QueryTab = 1,
+        MerchantTab = 2,
+    };
+
     explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Closes and reopens both serial ports with the settings of app.config; run at construction and
+    // after the serial-port settings are saved.
+    void openPorts();
+
+    int currentTabIndex() const { return m_currentTab; }
+    QWidget* currentTab() const { return m_tab; }
+    // The collection tab when it is the one shown, else null.
+    FormSaoMaShouKuan* collectionTab() const;
+    // The last amount received on the software port and not yet collected; empty when none.
+    QString pendingAmountText() const { return m_pendingAmount ? m_pendingAmountText : QString(); }
+    SerialPassThrough* serial() const { return m_serial; }
+
+public slots:
+    void onRadioBtnClick();
+    void ReadData(const QString& amountText);
+    void showWindow();
+    void closeWindow();
+    void onActivated(QSystemTrayIcon::ActivationReason reason);
+
+private slots:
+    void on_min_btn_clicked();
+    void on_close_btn_clicked();
+    void on_set_btn_clicked();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void minimiseToTray();
+    void switchToTab(int id);
+    QWidget* createTab(int id);
+    void registerHotKey();
+
+    std::unique_ptr<Ui::MainWindow> ui;
+    QButtonGroup* m_tabButtons;
+    QPointer<QWidget> m_tab;
+    int m_currentTab = -1;
+    QSystemTrayIcon* m_trayIcon;
+    FloatWidget* m_floatWidget;
+    SerialPassThrough* m_serial;
+    std::unique_ptr<platform::GlobalHotKey> m_hotKey;
+    bool m_pendingAmount = false;
+    QString m_pendingAmountText;
 };

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QSerialPort>
+
+// The two serial ports of the till: the software port, where the point-of-sale program writes what
+// it would show on a customer display, and the display port, where a real customer display may
+// hang. Everything read from the first is passed on unchanged to the second (when a display is
+// present); the amount found in each chunk is announced.
+class SerialPassThrough : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SerialPassThrough(QObject* parent = nullptr);
+    ~SerialPassThrough() override;
+
+    struct Settings
+    {
+        QString softwarePort; // device or port name to open
+        QString displayPort;
+        qint32 baudRate = 9600;
+        bool displayEnabled = false;
+    };
+    struct OpenResult
+    {
+        bool softwareOpened = false;
+        bool displayOpened = false; // false as well when no display is configured
+    };
+
+    // Closes whatever is open and opens the ports anew: the software port read-only, the display
+    // port write-only and only when a display is configured; 8 data bits, no parity, 1 stop bit, no
+    // flow control, the same baud rate on both.
+    OpenResult reopen(const Settings& settings);
+    void closeAll();
+
+    bool softwareOpen() const;
+    bool displayOpen() const;
+
+signals:
+    // One chunk arrived on the software port (and has already been passed on to the display);
+    // `amountText` is the amount found in it, possibly empty.
+    void amountReceived(const QString& amountText);
+    // A port that was open failed (unplugged adapter, hung-up line) and has been closed.
+    void softwarePortLost();
+    void displayPortLost();
+
+private slots:
+    void readSoftwarePort();
+
+private:
+    void onError(QSerialPort* port, QSerialPort::SerialPortError error);
+
+    QPointer<QSerialPort> m_software;
+    QPointer<QSerialPort> m_display;
+    bool m_displayOpen = false;
+};

@@ -1,0 +1,97 @@
+#include "collect/FormCS.h"
+
+#include "app/WindowDragger.h"
+#include "collect/FormTradeInfo.h"
+#include "config/AppConfigRecord.h"
+#include "core/CentsMode.h"
+#include "core/MessageBox.h"
+#include "core/Money.h"
+#include "net/GatewayReply.h"
+#include "net/GatewayRequests.h"
+#include "net/HttpFun.h"
+#include "net/NetLog.h"
+#include "net/SessionData.h"
+#include "ui_FormCS.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+
+FormCS::FormCS(QWidget* parent, const QString& amountText)
+    : QWidget(parent), m_amountText(amountText), ui(std::make_unique<Ui::FormCS>())
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    setWindowModality(Qt::WindowModal);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setUpFramelessWindow(this);
+    ui->close_btn->setStyleSheet(QStringLiteral("QPushButton{border-image: url(:/images/close_nor.png);} "
+                                                "QPushButton:pressed{border-image: url(:/images/close_pre.png);}"));
+
+    // The amount shown is the amount charged: both come from the same exact value.
+    const money::Mills typed = money::parseYuan(amountText);
+    const money::Charge charge = money::chargeFor(typed.ok() ? typed.value : 0, AppConfigRecord::instance().centsMode);
+    m_moneyFen = charge.fen;
+    ui->lblMoney->setText(charge.displayText);
+}
+
+FormCS::~FormCS() = default;
+
+void FormCS::on_close_btn_clicked()
+{
+    close();
+}
+
+void FormCS::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+        sendScanPay();
+        m_payCode.clear();
+        break;
+    case Qt::Key_Escape:
+        close();
+        break;
+    default:
+        m_payCode += event->text();
+        break;
+    }
+    event->accept();
+}
+
+void FormCS::sendScanPay()
+{
+    if (m_inFlight) {
+        qCInfo(lcGateway) << "scan-pay already in flight; Return ignored";
+        return;
+    }
+    m_inFlight = true;
+    const SessionData& session = SessionData::instance();
+    auto* request = new HttpFun;
+    connect(request, &HttpFun::signal_requestFinished, this, &FormCS::slot_requestFinished);
+    request->post(gateway::gatewayUrl(),
+                  gateway::scanPayBody(m_payCode, m_moneyFen, session.userId(), session.shopId()));
+}
+
+void FormCS::slot_requestFinished(bool bSuccess, const QByteArray& byteResult)
+{
+    qCDebug(lcGateway).noquote() << "scan-pay reply" << byteResult;
+    m_inFlight = false;
+    if (!bSuccess) {
+        MessageBox::critical(this, QStringLiteral("温馨提示"),
+                             QStringLiteral("客户尚未输入密码或网络异常！请查看本机网络或者重新收款！"));
+        return;
+    }
+    const QJsonObject content = gateway::replyContent(byteResult);
+    const QString msg = gateway::jsonText(content.value(QStringLiteral("msg")));
+    if (msg != QStringLiteral("成功")) {
+        MessageBox::critical(this, QStringLiteral("温馨提示"), msg);
+        return;
+    }
+    if (m_amountEdit)
+        m_amountEdit->clear();
+    // Kept from being typed into again while the result window takes over.
+    m_inFlight = true;
+    close();
+    auto* result = new FormTradeInfo(content, nullptr);
+    result->show();
+}

@@ -1,0 +1,138 @@
+#include "collect/FormTradeInfo.h"
+
+#include "app/WindowDragger.h"
+#include "config/DataConfig.h"
+#include "core/MessageBox.h"
+#include "core/Money.h"
+#include "net/GatewayReply.h"
+#include "net/GatewayRequests.h"
+#include "net/HttpFun.h"
+#include "net/NetLog.h"
+#include "net/SessionData.h"
+#include "print/Printer.h"
+#include "print/ReceiptDocuments.h"
+#include "ui_FormTradeInfo.h"
+
+namespace {
+const QString kNoReceipts = QStringLiteral("不打印小票");
+}
+
+FormTradeInfo::FormTradeInfo(const QJsonObject& content, QWidget* parent)
+    : QWidget(parent), ui(std::make_unique<Ui::FormTradeInfo>())
+{
+    ui->setupUi(this);
+    setWindowModality(Qt::WindowModal);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setUpFramelessWindow(this);
+    ui->close_btn->setStyleSheet(QStringLiteral("QPushButton{border-image: url(:/images/close_nor.png);} "
+                                                "QPushButton:pressed{border-image: url(:/images/close_pre.png);}"));
+    const QString printStyle = QStringLiteral("QPushButton{border-image: url(:/images/print_nor.png);color:white;} "
+                                              "QPushButton:pressed{border-image: url(:/images/print_pre.png);}");
+    ui->print_btn->setStyleSheet(printStyle);
+    ui->pushButton->setStyleSheet(printStyle);
+    ui->close_btn->setShortcut(QKeySequence(Qt::Key_Escape));
+    ui->print_btn->setShortcut(QKeySequence(Qt::KeypadModifier | Qt::Key_Enter));
+    ui->pushButton->setShortcut(QKeySequence(Qt::Key_Return));
+    ui->noEdit->setFocus();
+
+    const auto text = [&content](const char* key) { return gateway::jsonText(content.value(QLatin1String(key))); };
+    ui->label_operate->setText(text("operator"));
+    ui->label_sk_md->setText(text("shopname"));
+    ui->label_trade_date->setText(text("pay_date"));
+    ui->label_sys_order->setText(text("out_trade_no"));
+    ui->label_pay_way->setText(payMethodName(text("pay_channel")));
+    m_amountFen = amountFen(content);
+    ui->label_money->setText(QStringLiteral("￥") + money::formatYuan(m_amountFen));
+    ui->label_trade_order->setText(text("trade_no"));
+    for (QLabel* value : ui->frame_info->findChildren<QLabel*>())
+        value->setToolTip(value->text());
+
+    if (DataConfig::instance().getPrinterName() != kNoReceipts)
+        printReceipt();
+}
+
+FormTradeInfo::~FormTradeInfo() = default;
+
+QString FormTradeInfo::payMethodName(const QString& payChannel)
+{
+    return payChannel == QLatin1String("ALIPAY") ? QStringLiteral("支付宝") : QStringLiteral("微信");
+}
+
+qint64 FormTradeInfo::amountFen(const QJsonObject& content)
+{
+    const QJsonValue money = content.value(QStringLiteral("money"));
+    const bool alipay = content.value(QStringLiteral("pay_channel")).toString() == QLatin1String("ALIPAY");
+    qint64 fen = 0;
+    // Each channel's amount comes typed its own way; the other type is not read.
+    if (alipay ? money.isDouble() : money.isString())
+        gateway::jsonFen(money, &fen);
+    return fen;
+}
+
+void FormTradeInfo::printReceipt()
+{
+    const QString printer = DataConfig::instance().getPrinterName();
+    if (printer.isEmpty() || printer == kNoReceipts)
+        return;
+    doPrintNotice();
+    receipt::Payment payment;
+    payment.shopName = ui->label_sk_md->text();
+    payment.operatorName = ui->label_operate->text();
+    payment.payTime = ui->label_trade_date->text();
+    payment.systemOrderNo = ui->label_sys_order->text();
+    payment.payMethod = ui->label_pay_way->text();
+    payment.amountFen = m_amountFen;
+    payment.tradeOrderNo = ui->label_trade_order->text();
+    Printer::printHtml(receipt::paymentReceipt(payment, DataConfig::instance().getServiceHotline()));
+}
+
+void FormTradeInfo::doPrintNotice()
+{
+    auto* request = new HttpFun;
+    request->post(gateway::gatewayUrl(),
+                  gateway::doPrintBody(SessionData::instance().token(), ui->label_sys_order->text()));
+}
+
+void FormTradeInfo::doCard()
+{
+    if (ui->noEdit->text().isEmpty()) {
+        close();
+        return;
+    }
+    if (m_registering)
+        return;
+    m_registering = true;
+    auto* request = new HttpFun;
+    connect(request, &HttpFun::signal_requestFinished, this, &FormTradeInfo::slot_requestFinished);
+    request->post(gateway::gatewayUrl(), gateway::doCardBody(SessionData::instance().token(),
+                                                             ui->label_sys_order->text(), ui->noEdit->text()));
+}
+
+void FormTradeInfo::slot_requestFinished(bool bSuccess, const QByteArray& byteResult)
+{
+    m_registering = false;
+    // A gateway that answers but says no (its "code" other than 1) did not store the number either.
+    const QJsonObject content = gateway::replyContent(byteResult);
+    const bool refused =
+        content.contains(QStringLiteral("code")) && gateway::jsonInt(content.value(QStringLiteral("code"))) != 1;
+    if (bSuccess && !refused) {
+        close();
+        return;
+    }
+    MessageBox::critical(this, QStringLiteral("错误提示"), QStringLiteral("保存失败，请重试"));
+}
+
+void FormTradeInfo::on_close_btn_clicked()
+{
+    doCard();
+}
+
+void FormTradeInfo::on_print_btn_clicked()
+{
+    doCard();
+}
+
+void FormTradeInfo::on_pushButton_clicked()
+{
+    doCard();
+}

@@ -1,0 +1,155 @@
+// The main window with its two serial ports on pseudo-terminals: a fake point-of-sale program
+// writes on the software port, a fake customer display reads the display port.
+
+#include "app/MainWindow.h"
+#include "app/SerialPassThrough.h"
+#include "config/AppConfigRecord.h"
+#include "core/MessageBox.h"
+
+#include "PseudoTerminal.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+class TestMainWindowSerial : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ScopedWorkingDir> m_dir;
+
+    // COM9 = software port, COM2 = display port, linked to the given devices.
+    void linkPorts(const QString& software, const QString& display)
+    {
+        QDir().mkpath("ports");
+        QFile::remove("ports/COM9");
+        QFile::remove("ports/COM2");
+        if (!software.isEmpty())
+            QVERIFY(QFile::link(software, "ports/COM9"));
+        if (!display.isEmpty())
+            QVERIFY(QFile::link(display, "ports/COM2"));
+    }
+
+    static void configure(bool displayEnabled)
+    {
+        AppConfigRecord& record = AppConfigRecord::instance();
+        record = AppConfigRecord();
+        record.softwareComNumber = 9;
+        record.displayComNumber = 2;
+        record.displayEnabled = displayEnabled;
+        record.baudRate = 19200;
+    }
+
+    static QStringList shownTexts()
+    {
+        QStringList texts;
+        for (const MessageBox::Shown& box : MessageBox::takeShown())
+            texts << box.title + "/" + box.text;
+        return texts;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_dir = std::make_unique<ScopedWorkingDir>();
+        MessageBox::setRecording(true);
+    }
+    void init() { MessageBox::takeShown(); }
+
+    void bytesPassThroughUnchangedAndTheAmountIsKept()
+    {
+        PseudoTerminal pos, display;
+        QVERIFY(pos.isValid() && display.isValid());
+        linkPorts(pos.devicePath(), display.devicePath());
+        configure(true);
+        MainWindow window;
+        QCOMPARE(shownTexts(), QStringList());
+        QVERIFY(window.serial()->softwareOpen());
+        QVERIFY(window.serial()->displayOpen());
+
+        // Every byte value, as a display protocol might use them, then a price line.
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
+            all.append(char(b));
+        const QByteArray priceLine = "\x1bQA12.50\r";
+        QVERIFY(pos.write(all));
+        QCOMPARE(display.read(3000, all.size()), all);
+        QVERIFY(pos.write(priceLine));
+        QCOMPARE(display.read(3000, priceLine.size()), priceLine);
+        QTRY_COMPARE_WITH_TIMEOUT(window.pendingAmountText(), QString("12.50"), 3000);
+    }
+
+    void withoutDisplayNothingIsForwarded()
+    {
+        PseudoTerminal pos, display;
+        linkPorts(pos.devicePath(), display.devicePath());
+        configure(false);
+        MainWindow window;
+        QSignalSpy amounts(window.serial(), &SerialPassThrough::amountReceived);
+        QVERIFY(!window.serial()->displayOpen());
+        QVERIFY(pos.write("\x1bQA8.80\r"));
+        QTRY_COMPARE_WITH_TIMEOUT(amounts.size(), 1, 3000);
+        QCOMPARE(amounts.at(0).at(0).toString(), QString("8.80"));
+        QCOMPARE(display.read(500), QByteArray());
+        QCOMPARE(shownTexts(), QStringList());
+    }
+
+    void missingPortsAreReportedAndTheWindowStillWorks()
+    {
+        linkPorts(m_dir->filePath("no-such-device-9"), m_dir->filePath("no-such-device-2"));
+        configure(true);
+        MainWindow window;
+        QCOMPARE(shownTexts(),
+                 (QStringList{"提示信息/软件串口不可用，请重新设置串口", "提示信息/客显串口不可用，请重新设置串口"}));
+        QVERIFY(!window.serial()->softwareOpen());
+        // Still usable: tabs switch.
+        window.findChild<QRadioButton*>("jycx_btn")->click();
+        QCOMPARE(window.currentTabIndex(), int(MainWindow::QueryTab));
+    }
+
+    void hungUpDeviceIsClosedNotSpun()
+    {
+        auto pos = std::make_unique<PseudoTerminal>();
+        PseudoTerminal display;
+        linkPorts(pos->devicePath(), display.devicePath());
+        configure(true);
+        MainWindow window;
+        QVERIFY(window.serial()->softwareOpen());
+        pos->hangUp();
+        QTRY_VERIFY_WITH_TIMEOUT(!window.serial()->softwareOpen(), 5000);
+        QCOMPARE(shownTexts(), QStringList{"提示信息/软件串口不可用，请重新设置串口"});
+        // Nothing keeps firing once it is closed.
+        QSignalSpy amounts(window.serial(), &SerialPassThrough::amountReceived);
+        QTest::qWait(300);
+        QCOMPARE(amounts.size(), 0);
+        // Reopening after the settings are saved brings it back.
+        PseudoTerminal replacement;
+        linkPorts(replacement.devicePath(), display.devicePath());
+        window.openPorts();
+        QVERIFY(window.serial()->softwareOpen());
+        QVERIFY(replacement.write("\x1bQA3.00\r"));
+        QCOMPARE(display.read(3000, 8), QByteArray("\x1bQA3.00\r"));
+    }
+
+    void amountArrivingOnAnotherTabBringsBackCollection()
+    {
+        PseudoTerminal pos, display;
+        linkPorts(pos.devicePath(), display.devicePath());
+        configure(false);
+        MainWindow window;
+        window.findChild<QRadioButton*>("jycx_btn")->click();
+        QCOMPARE(window.currentTabIndex(), int(MainWindow::QueryTab));
+        QVERIFY(pos.write("\x02"
+                          "99.00\r"));
+        QTRY_COMPARE_WITH_TIMEOUT(window.currentTabIndex(), int(MainWindow::CollectionTab), 3000);
+        QVERIFY(window.findChild<QRadioButton*>("smsk_btn")->isChecked());
+        QCOMPARE(window.pendingAmountText(), QString("99.00"));
+    }
+};
+
+QTEST_MAIN(TestMainWindowSerial)
+#include "tst_mainwindow_serial.moc"

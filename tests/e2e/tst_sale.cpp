@@ -1,0 +1,388 @@
+// Whole sales against the demo gateway: amount on the keypad (or from the till's serial port),
+// collect, a scanned payment code, the trade result, its receipt, and a room number.
+
+#include "app/MainWindow.h"
+#include "collect/FormCS.h"
+#include "collect/FormSaoMaShouKuan.h"
+#include "collect/FormTradeInfo.h"
+#include "config/AppConfigRecord.h"
+#include "core/MessageBox.h"
+#include "net/GatewayRequests.h"
+#include "net/SessionData.h"
+#include "print/Printer.h"
+
+#include "GatewayCall.h"
+#include "PseudoTerminal.h"
+#include "ScreenTestSupport.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+const QString kWechatCode = QStringLiteral("134567890123456789");
+
+// The texts of the message boxes shown from now until `count` have been shown (or 5 s passed).
+QStringList waitForBoxes(int count)
+{
+    QStringList texts;
+    QElapsedTimer clock;
+    clock.start();
+    while (texts.size() < count && clock.elapsed() < 5000) {
+        for (const MessageBox::Shown& box : MessageBox::takeShown())
+            texts << box.text;
+        if (texts.size() < count)
+            QTest::qWait(20);
+    }
+    return texts;
+}
+
+QString label(QWidget* window, const char* name)
+{
+    auto* l = window->findChild<QLabel*>(name);
+    return l ? l->text() : QStringLiteral("<no %1>").arg(name);
+}
+} // namespace
+
+class TestSale : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ScopedWorkingDir> m_dir;
+    DemoGateway m_gateway;
+    int m_codeSerial = 0;
+
+    // A fresh WeChat payment code: the gateway takes each code once.
+    QString nextCode() { return QStringLiteral("1345678901234%1").arg(++m_codeSerial, 5, 10, QLatin1Char('0')); }
+
+    static void clickKeys(FormSaoMaShouKuan* tab, const QString& keys)
+    {
+        static const QMap<QChar, const char*> buttons = {
+            {'0', "zer_btn"}, {'1', "one_btn"}, {'2', "two_btn"},  {'3', "thr_btn"}, {'4', "fou_btn"},
+            {'5', "fiv_btn"}, {'6', "six_btn"}, {'7', "sev_btn"},  {'8', "eig_btn"}, {'9', "nine_btn"},
+            {'.', "dot_btn"}, {'+', "add_btn"}, {'=', "equal_btn"}};
+        for (QChar key : keys) {
+            tab->findChild<QPushButton*>(buttons.value(key))->click();
+            QTest::qWait(80); // a cashier's pace: past the 50 ms burst filter
+        }
+    }
+
+    static FormCS* scanWindow(FormSaoMaShouKuan* tab)
+    {
+        const QList<FormCS*> open = tab->findChildren<FormCS*>();
+        for (FormCS* window : open)
+            if (window->isVisible())
+                return window;
+        return nullptr;
+    }
+
+    static FormTradeInfo* tradeResult()
+    {
+        for (FormTradeInfo* window : topLevelWindows<FormTradeInfo>())
+            if (window->isVisible())
+                return window;
+        return nullptr;
+    }
+
+    // Types a code the way a scanner does, all at once, ended by Return.
+    static void scan(FormCS* window, const QString& code)
+    {
+        QTest::keyClicks(window, code);
+        QTest::keyClick(window, Qt::Key_Return);
+    }
+
+    QJsonArray rows(const QString& table)
+    {
+        return QJsonDocument::fromJson(m_gateway.adminGet("rows?table=" + table)).array();
+    }
+
+    QJsonObject orderRow(const QString& outTradeNo)
+    {
+        for (const QJsonValue& row : rows("orders"))
+            if (row.toObject().value("out_trade_no").toString() == outTradeNo)
+                return row.toObject();
+        return QJsonObject();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_dir = std::make_unique<ScopedWorkingDir>();
+        QVERIFY2(m_gateway.start(), qPrintable(m_gateway.error()));
+        QVERIFY(writeDataIni(m_gateway, "printerName=CashierPDF\n"));
+        MessageBox::setRecording(true);
+        Printer::setRecording(Printer::Recording::InsteadOfPrinting);
+
+        const GatewayCall login = callGateway(m_gateway.url(), gateway::loginBody("demo", "demo123"));
+        QVERIFY(login.success);
+        SessionData::instance().setUserInfo(login.content());
+        const GatewayCall shops = callGateway(m_gateway.url(), gateway::listShopBody(SessionData::instance().token()));
+        SessionData::instance().setCurrentShop(shops.content().value("listshop").toArray().at(0).toObject());
+        QVERIFY(!SessionData::instance().shopId().isEmpty());
+
+        // No serial ports unless a test links them.
+        AppConfigRecord::instance() = AppConfigRecord();
+        QDir().mkpath("ports");
+        QFile::link(m_dir->filePath("none"), "ports/COM9");
+    }
+
+    void init()
+    {
+        QVERIFY(!m_gateway.adminPost("reset").isNull());
+        MessageBox::takeShown();
+        Printer::takeJobs();
+    }
+    void cleanup() { deleteWindows<FormTradeInfo>(); }
+
+    void keypadSaleEndToEnd()
+    {
+        MainWindow window;
+        MessageBox::takeShown(); // the missing software port
+        window.show();
+        FormSaoMaShouKuan* tab = window.collectionTab();
+        QVERIFY(tab);
+        clickKeys(tab, "12.34");
+        QCOMPARE(tab->amountText(), QString("12.34"));
+
+        tab->findChild<QPushButton*>("sk_btn")->click();
+        FormCS* scanning = scanWindow(tab);
+        QVERIFY(scanning);
+        QCOMPARE(label(scanning, "lblMoney"), QString("12.34元"));
+
+        const QString code = nextCode();
+        scan(scanning, code);
+        QTRY_VERIFY_WITH_TIMEOUT(tradeResult(), 5000);
+        FormTradeInfo* result = tradeResult();
+        QCOMPARE(MessageBox::takeShown().size(), 0);
+
+        // What was sent, and what the result window shows.
+        const QJsonObject sent = gatewayRequestFields(m_gateway, "Pay.Ace.scanpay");
+        QCOMPARE(sent.value("auth_code").toString(), code);
+        QCOMPARE(sent.value("money").toString(), QString("1234"));
+        QCOMPARE(sent.value("uid").toString(), SessionData::instance().userId());
+        QCOMPARE(sent.value("shopid").toString(), SessionData::instance().shopId());
+        QCOMPARE(label(result, "label_money"), QString("￥12.34"));
+        QCOMPARE(label(result, "label_pay_way"), QString("微信"));
+        const QString orderNo = label(result, "label_sys_order");
+        QVERIFY(!orderNo.isEmpty());
+        QCOMPARE(orderRow(orderNo).value("money").toInt(), 1234);
+        QVERIFY(tab->amountText().isEmpty());
+        QVERIFY(!scanWindow(tab));
+
+        // The receipt went to the printer, and the gateway heard of it.
+        const QList<Printer::Job> jobs = Printer::takeJobs();
+        QCOMPARE(jobs.size(), 1);
+        QVERIFY(jobs.at(0).html.contains(QStringLiteral("交易金额(RMB)：￥12.34")));
+        QVERIFY(jobs.at(0).html.contains(orderNo));
+        QTRY_COMPARE_WITH_TIMEOUT(gatewayRequests(m_gateway, "Account.Print.doprint").size(), 1, 5000);
+        QCOMPARE(gatewayRequestFields(m_gateway, "Account.Print.doprint").value("no").toString(), orderNo);
+
+        // A room number registered from the result window, stored against the order.
+        QPointer<FormTradeInfo> alive(result);
+        result->findChild<QLineEdit*>("noEdit")->setText("808");
+        result->findChild<QPushButton*>("print_btn")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(alive.isNull() || !alive->isVisible(), 5000);
+        bool stored = false;
+        for (const QJsonValue& card : rows("cards"))
+            stored = stored || card.toObject().value("cardno").toString() == "808";
+        QVERIFY(stored);
+        QCOMPARE(MessageBox::takeShown().size(), 0);
+    }
+
+    void amountFromTheTillCollectedWhenTheWindowIsCalledUp()
+    {
+        PseudoTerminal till;
+        QFile::remove("ports/COM9");
+        QVERIFY(QFile::link(till.devicePath(), "ports/COM9"));
+        AppConfigRecord::instance().softwareComNumber = 9;
+        AppConfigRecord::instance().centsMode = AppConfigRecord::RoundCents;
+        MainWindow window;
+        QCOMPARE(MessageBox::takeShown().size(), 0);
+        QVERIFY(till.write("\x1bQA8.86\r"));
+        QTRY_COMPARE_WITH_TIMEOUT(window.collectionTab()->amountText(), QString("8.86"), 3000);
+
+        // Alt+Z (or the tray) calls the window up: the amount goes straight to collection.
+        window.showWindow();
+        FormCS* scanning = scanWindow(window.collectionTab());
+        QVERIFY(scanning);
+        QCOMPARE(label(scanning, "lblMoney"), QString("8.9元"));
+        scan(scanning, nextCode());
+        QTRY_VERIFY_WITH_TIMEOUT(tradeResult(), 5000);
+        QCOMPARE(gatewayRequestFields(m_gateway, "Pay.Ace.scanpay").value("money").toString(), QString("890"));
+
+        // Calling it up again does not collect a second time.
+        window.showWindow();
+        QVERIFY(!scanWindow(window.collectionTab()));
+        AppConfigRecord::instance() = AppConfigRecord();
+        QFile::remove("ports/COM9");
+        QFile::link(m_dir->filePath("none"), "ports/COM9");
+    }
+
+    void secondReturnWhileWaitingDoesNotChargeTwice()
+    {
+        FormSaoMaShouKuan tab;
+        tab.setAmountText("20.00");
+        tab.startCollection();
+        FormCS* scanning = scanWindow(&tab);
+        QVERIFY(scanning);
+        QVERIFY(!m_gateway.adminPost("delay?action=Pay.Ace.scanpay&ms=600").isNull());
+        const QString code = nextCode();
+        scan(scanning, code);
+        // The scanner sends its Return again, the cashier presses Return too.
+        QTest::keyClick(scanning, Qt::Key_Return);
+        scan(scanning, code);
+        QTRY_VERIFY_WITH_TIMEOUT(tradeResult(), 5000);
+        QTest::qWait(300);
+        QCOMPARE(gatewayRequests(m_gateway, "Pay.Ace.scanpay").size(), 1);
+    }
+
+    void failuresLeaveTheWindowReadyForAnotherScan()
+    {
+        FormSaoMaShouKuan tab;
+        tab.setAmountText("5");
+        tab.startCollection();
+        QPointer<FormCS> scanning = scanWindow(&tab);
+        QVERIFY(scanning);
+
+        QVERIFY(!m_gateway.adminPost("respond?action=Pay.Ace.scanpay&status=500&type=text/html", "<html>down</html>")
+                     .isNull());
+        scan(scanning, nextCode());
+        QCOMPARE(waitForBoxes(1), QStringList{QString("客户尚未输入密码或网络异常！请查看本机网络或者重新收款！")});
+        QVERIFY(scanning && scanning->isVisible());
+
+        // The gateway's refusal is shown as it is.
+        scan(scanning, "134567890123450000");
+        QCOMPARE(waitForBoxes(1), QStringList{QString("用户余额不足，请顾客更换付款方式")});
+
+        // A reply that is not JSON: an empty message, still waiting.
+        QVERIFY(!m_gateway.adminPost("respond?action=Pay.Ace.scanpay&type=text/plain", "oops").isNull());
+        scan(scanning, nextCode());
+        QCOMPARE(waitForBoxes(1), QStringList{QString()});
+
+        // Empty code: sent empty, refused by the gateway.
+        QTest::keyClick(scanning, Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(gatewayRequests(m_gateway, "Pay.Ace.scanpay").size(), 4, 5000);
+        QCOMPARE(gatewayRequestFields(m_gateway, "Pay.Ace.scanpay", 3).value("auth_code").toString(), QString());
+        QCOMPARE(waitForBoxes(1), QStringList{"请扫描顾客的付款码"});
+
+        // Escape closes without anything sent.
+        QTest::keyClick(scanning, Qt::Key_Escape);
+        QTRY_VERIFY(scanning.isNull() || !scanning->isVisible());
+        QCOMPARE(tab.amountText(), QString("5"));
+    }
+
+    void keypadEnterIsPartOfTheCode()
+    {
+        FormSaoMaShouKuan tab;
+        tab.setAmountText("1");
+        tab.startCollection();
+        FormCS* scanning = scanWindow(&tab);
+        QTest::keyClicks(scanning, "1345");
+        QTest::keyClick(scanning, Qt::Key_Enter, Qt::KeypadModifier);
+        QTest::keyClick(scanning, Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(gatewayRequests(m_gateway, "Pay.Ace.scanpay").size(), 1, 5000);
+        QCOMPARE(gatewayRequestFields(m_gateway, "Pay.Ace.scanpay").value("auth_code").toString(), QString("1345\r"));
+        QCOMPARE(waitForBoxes(1), QStringList{"无效的付款码"});
+    }
+
+    void collectWarnings_data()
+    {
+        QTest::addColumn<QString>("amount");
+        QTest::addColumn<QString>("warning");
+        QTest::newRow("empty") << ""
+                               << "请输入收款金额";
+        QTest::newRow("zero") << "0"
+                              << "收款金额不能为0";
+        QTest::newRow("0.0") << "0.0"
+                             << "收款金额不能为0";
+        QTest::newRow("0.00") << "0.00"
+                              << "收款金额不能为0";
+        QTest::newRow("absurdly long") << QString(30, QLatin1Char('9')) << "收款金额过大，请重新输入";
+        QTest::newRow("two points from a till") << "1.2.3"
+                                                << "收款金额格式不正确，请重新输入";
+        QTest::newRow("0.000 opens") << "0.000"
+                                     << "";
+        QTest::newRow("00 opens") << "00"
+                                  << "";
+    }
+    void collectWarnings()
+    {
+        QFETCH(QString, amount);
+        QFETCH(QString, warning);
+        FormSaoMaShouKuan tab;
+        tab.setAmountText(amount);
+        tab.startCollection();
+        const QList<MessageBox::Shown> shown = MessageBox::takeShown();
+        if (warning.isEmpty()) {
+            QCOMPARE(shown.size(), 0);
+            QVERIFY(scanWindow(&tab));
+            QCOMPARE(label(scanWindow(&tab), "lblMoney"), QString("0元"));
+        } else {
+            QCOMPARE(shown.size(), 1);
+            QCOMPARE(shown.at(0).title, QString("提示信息"));
+            QCOMPARE(shown.at(0).text, warning);
+            QVERIFY(!scanWindow(&tab));
+        }
+    }
+
+    void resultAmountByChannel_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("money");
+        QTest::addColumn<QString>("method");
+        QTest::newRow("alipay number") << QByteArray("{\"pay_channel\":\"ALIPAY\",\"money\":1234}") << "￥12.34"
+                                       << "支付宝";
+        QTest::newRow("alipay text reads 0")
+            << QByteArray("{\"pay_channel\":\"ALIPAY\",\"money\":\"1234\"}") << "￥0.00"
+            << "支付宝";
+        QTest::newRow("wechat text") << QByteArray("{\"pay_channel\":\"WECHAT\",\"money\":\"1\"}") << "￥0.01"
+                                     << "微信";
+        QTest::newRow("wechat number reads 0") << QByteArray("{\"pay_channel\":\"WECHAT\",\"money\":1}") << "￥0.00"
+                                               << "微信";
+        QTest::newRow("other channel") << QByteArray("{\"pay_channel\":\"JDPAY\",\"money\":\"250\"}") << "￥2.50"
+                                       << "微信";
+        QTest::newRow("missing") << QByteArray("{}") << "￥0.00"
+                                 << "微信";
+    }
+    void resultAmountByChannel()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, money);
+        QFETCH(QString, method);
+        QVERIFY(writeDataIni(m_gateway,
+                             "printerName=" + QTextCodec::codecForName("GB2312")->fromUnicode("不打印小票") + "\n"));
+        FormTradeInfo result(QJsonDocument::fromJson(content).object());
+        QCOMPARE(label(&result, "label_money"), money);
+        QCOMPARE(label(&result, "label_pay_way"), method);
+        // No printer wanted: nothing printed, the gateway not told.
+        QCOMPARE(Printer::takeJobs().size(), 0);
+        QVERIFY(writeDataIni(m_gateway, "printerName=CashierPDF\n"));
+    }
+
+    void roomNumberFailureKeepsTheWindow()
+    {
+        QVERIFY(!m_gateway.adminPost("respond?action=Account.Pay.docard&status=500", "{}").isNull());
+        auto* result = new FormTradeInfo(QJsonObject{{"out_trade_no", "NOPE"}, {"pay_channel", "WECHAT"}});
+        QPointer<FormTradeInfo> alive(result);
+        result->show();
+        result->findChild<QLineEdit*>("noEdit")->setText("9&=1");
+        result->findChild<QPushButton*>("pushButton")->click();
+        QCOMPARE(waitForBoxes(1), QStringList{QString("保存失败，请重试")});
+        QVERIFY(alive && alive->isVisible());
+
+        // A gateway that answers but refuses (unknown order) did not store it either.
+        result->findChild<QPushButton*>("pushButton")->click();
+        QCOMPARE(waitForBoxes(1), QStringList{QString("保存失败，请重试")});
+        QVERIFY(alive && alive->isVisible());
+
+        // An empty room field just closes.
+        result->findChild<QLineEdit*>("noEdit")->clear();
+        result->findChild<QPushButton*>("close_btn")->click();
+        QTRY_VERIFY(alive.isNull() || !alive->isVisible());
+    }
+};
+
+QTEST_MAIN(TestSale)
+#include "tst_sale.moc"

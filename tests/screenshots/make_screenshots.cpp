@@ -1,0 +1,114 @@
+// Drives one sale through the real windows against the demo gateway and saves a picture of each
+// window, for the README and for reviewing the look. Not a test: `scripts/screenshots` runs it.
+//
+//   make_screenshots OUTPUT_DIR
+
+#include "app/LoginWidget.h"
+#include "app/MainWindow.h"
+#include "collect/FormCS.h"
+#include "collect/FormSaoMaShouKuan.h"
+#include "collect/FormTradeInfo.h"
+#include "collect/SelectShopDialog.h"
+#include "config/AppConfigRecord.h"
+#include "core/MessageBox.h"
+#include "print/Printer.h"
+
+#include "ScreenTestSupport.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <cstdio>
+
+namespace {
+QString g_output;
+
+bool waitFor(const std::function<bool()>& done, int ms = 10000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < ms)
+        QTest::qWait(20);
+    return done();
+}
+
+void save(QWidget* window, const QString& name)
+{
+    QTest::qWait(200); // let the spinner and style sheets settle
+    const QString path = QDir(g_output).filePath(name);
+    window->grab().save(path);
+    std::printf("%s\n", qPrintable(path));
+}
+
+template <typename T> T* visibleWindow()
+{
+    for (T* window : topLevelWindows<T>())
+        if (window->isVisible())
+            return window;
+    return nullptr;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: make_screenshots OUTPUT_DIR\n");
+        return 2;
+    }
+    g_output = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    QDir().mkpath(g_output);
+
+    ScopedWorkingDir dir;
+    DemoGateway gateway;
+    if (!gateway.start()) {
+        std::fprintf(stderr, "demo gateway: %s\n", qPrintable(gateway.error()));
+        return 1;
+    }
+    writeDataIni(gateway, "user=demo\npwd=demo123\nremPwdstatus=true\ncheck_updata=1\nprinterName=CashierPDF\n");
+    MessageBox::setRecording(true);
+    Printer::setRecording(Printer::Recording::AndPrinting);
+    AppConfigRecord::instance().load();
+
+    LoginWidget login;
+    login.show();
+    save(&login, "login.png");
+    login.findChild<QPushButton*>("login_btn")->click();
+    if (!waitFor([] { return visibleWindow<SelectShopDialog>() != nullptr; }))
+        return 1;
+    SelectShopDialog* shops = visibleWindow<SelectShopDialog>();
+    waitFor([shops] { return shops->findChild<QComboBox*>("comboBox")->count() > 0; });
+    save(shops, "select-shop.png");
+    shops->findChild<QPushButton*>("pushButton")->click();
+
+    MainWindow* window = nullptr;
+    if (!waitFor([&window] { return (window = visibleWindow<MainWindow>()) != nullptr; }))
+        return 1;
+    FormSaoMaShouKuan* keypad = window->collectionTab();
+    for (const char* key : {"one_btn", "two_btn", "eig_btn", "dot_btn", "fiv_btn"}) {
+        keypad->findChild<QPushButton*>(key)->click();
+        QTest::qWait(80);
+    }
+    save(window, "keypad.png");
+
+    keypad->startCollection();
+    FormCS* scanning = keypad->findChild<FormCS*>();
+    if (!scanning)
+        return 1;
+    save(scanning, "scan-pay.png");
+    QTest::keyClicks(scanning, "134567890123456789");
+    QTest::keyClick(scanning, Qt::Key_Return);
+    if (!waitFor([] { return visibleWindow<FormTradeInfo>() != nullptr; }))
+        return 1;
+    FormTradeInfo* result = visibleWindow<FormTradeInfo>();
+    result->findChild<QLineEdit*>("noEdit")->setText("808");
+    save(result, "trade-result.png");
+
+    for (const Printer::Job& job : Printer::takeJobs())
+        std::printf("printed %s on %s\n", qPrintable(job.docName), qPrintable(job.printerName));
+    return 0;
+}
