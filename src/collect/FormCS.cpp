@@ -13,6 +13,7 @@
 #include "net/SessionData.h"
 #include "ui_FormCS.h"
 
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -20,7 +21,10 @@ FormCS::FormCS(QWidget* parent, const QString& amountText)
     : QWidget(parent), m_amountText(amountText), ui(std::make_unique<Ui::FormCS>())
 {
     ui->setupUi(this);
-    setWindowFlags(Qt::Popup | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    // A modal window of its own rather than a popup: a popup is closed by any message box and by a
+    // click elsewhere, and with it a payment still on its way would be forgotten. The keyboard is
+    // grabbed while it is open, so the scanner's keystrokes reach it wherever the focus was.
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setWindowModality(Qt::WindowModal);
     setAttribute(Qt::WA_DeleteOnClose);
     setUpFramelessWindow(this);
@@ -39,6 +43,34 @@ FormCS::~FormCS() = default;
 void FormCS::on_close_btn_clicked()
 {
     close();
+}
+
+void FormCS::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    activateWindow();
+    grabKeyboard();
+}
+
+void FormCS::closeEvent(QCloseEvent* event)
+{
+    // The customer may already be paying: stay until the gateway has answered.
+    if (m_inFlight) {
+        event->ignore();
+        return;
+    }
+    releaseKeyboard();
+    QWidget::closeEvent(event);
+}
+
+void FormCS::tell(const QString& text)
+{
+    releaseKeyboard();
+    MessageBox::critical(this, QStringLiteral("温馨提示"), text);
+    if (isVisible()) {
+        activateWindow();
+        grabKeyboard();
+    }
 }
 
 void FormCS::keyPressEvent(QKeyEvent* event)
@@ -77,20 +109,17 @@ void FormCS::slot_requestFinished(bool bSuccess, const QByteArray& byteResult)
     qCDebug(lcGateway).noquote() << "scan-pay reply" << byteResult;
     m_inFlight = false;
     if (!bSuccess) {
-        MessageBox::critical(this, QStringLiteral("温馨提示"),
-                             QStringLiteral("客户尚未输入密码或网络异常！请查看本机网络或者重新收款！"));
+        tell(QStringLiteral("客户尚未输入密码或网络异常！请查看本机网络或者重新收款！"));
         return;
     }
     const QJsonObject content = gateway::replyContent(byteResult);
     const QString msg = gateway::jsonText(content.value(QStringLiteral("msg")));
     if (msg != QStringLiteral("成功")) {
-        MessageBox::critical(this, QStringLiteral("温馨提示"), msg);
+        tell(msg);
         return;
     }
     if (m_amountEdit)
         m_amountEdit->clear();
-    // Kept from being typed into again while the result window takes over.
-    m_inFlight = true;
     close();
     auto* result = new FormTradeInfo(content, nullptr);
     result->show();

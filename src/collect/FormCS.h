@@ -15,8 +15,8 @@ class FormCS;
 // gateway to collect the amount — after the cents handling — and on success shows the result.
 //
 // One sale is charged at most once from here: while a request is out, further Returns (a scanner's
-// second Return, an impatient cashier) send nothing. The first reply decides; a failure lets the
-// cashier scan again.
+// second Return, an impatient cashier) send nothing, and the window does not close. The first reply
+// decides; a failure lets the cashier scan again.
 class FormCS : public QWidget
 {
     Q_OBJECT
@@ -37,9 +37,13 @@ private slots:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void sendScanPay();
+    // A box about this payment attempt; the window keeps the keyboard before and after.
+    void tell(const QString& text);
 
     QPointer<QLineEdit> m_amountEdit;
     QString m_payCode;
