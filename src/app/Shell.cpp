@@ -23,6 +23,12 @@ bool hasMainWindow()
     return g_mainWindow != nullptr;
 }
 
+void destroyMainWindow()
+{
+    delete g_mainWindow;
+    g_mainWindow = nullptr;
+}
+
 void showMainWindow()
 {
     MainWindow* window = mainWindow();

@@ -12,6 +12,8 @@ MainWindow* mainWindow();
 void showMainWindow();
 // Whether the main window has been created (without creating it).
 bool hasMainWindow();
+// At exit: the main window goes, closing its serial ports and giving back Alt+Z.
+void destroyMainWindow();
 
 // The settings panel, created once at start-up; null until then.
 QWidget* settingsPanel();

@@ -1,4 +1,5 @@
 #include "app/LoginWidget.h"
+#include "app/Shell.h"
 #include "app/Startup.h"
 #include "config/AppConfigRecord.h"
 
@@ -23,5 +24,7 @@ int main(int argc, char* argv[])
 
     // The settings panel is created here, hidden, once for the whole run.
 
-    return app.exec();
+    const int exitCode = app.exec();
+    shell::destroyMainWindow();
+    return exitCode;
 }
