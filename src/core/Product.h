@@ -24,7 +24,7 @@ inline QString website()
 
 inline QString rightsLine()
 {
-    return QStringLiteral("Copyright © 2026 澜川智付 版权所有");
+    return QStringLiteral("© 2026 澜川智付 版权所有");
 }
 
 } // namespace product
