@@ -1,5 +1,6 @@
 #include "app/LoginWidget.h"
 
+#include "app/ButtonStyles.h"
 #include "app/FloatWidget.h"
 #include "app/TrayMenu.h"
 #include "app/WindowDragger.h"
@@ -20,8 +21,8 @@
 #include <QUrl>
 
 namespace {
-const QString kLoginButtonStyle = QStringLiteral("QPushButton{border-image: url(:/images/login_btn.png);} "
-                                                 "QPushButton:pressed{border-image: url(:/images/login_btn_pre.png);}");
+const QString kLoginButtonStyle =
+    imageButtonStyle(QStringLiteral("login_btn.png"), QStringLiteral("login_btn_pre.png"));
 const QString kLoginBusyStyle = QStringLiteral("QPushButton{border-image: url(:/images/loading.png);}");
 } // namespace
 
@@ -32,13 +33,9 @@ LoginWidget::LoginWidget(QWidget* parent) : QWidget(parent), ui(std::make_unique
 
     ui->login_btn->setStyleSheet(kLoginButtonStyle);
     ui->login_btn->setShortcut(QKeySequence(Qt::KeypadModifier | Qt::Key_Enter));
-    ui->min_btn->setStyleSheet(QStringLiteral("QPushButton{border-image: url(:/images/min_nor.png);} "
-                                              "QPushButton:pressed{border-image: url(:/images/min_pre.png);} "
-                                              "QToolTip {background-color:white}"));
+    ui->min_btn->setStyleSheet(titleBarButtonStyle(QStringLiteral("min")));
     ui->min_btn->setShortcut(QKeySequence(Qt::Key_Escape));
-    ui->close_btn->setStyleSheet(QStringLiteral("QPushButton{border-image: url(:/images/close_nor.png);} "
-                                                "QPushButton:pressed{border-image: url(:/images/close_pre.png);} "
-                                                "QToolTip {background-color:white}"));
+    ui->close_btn->setStyleSheet(titleBarButtonStyle(QStringLiteral("close")));
     ui->label_title->setText(product::name() + QStringLiteral(" · 收银台"));
     ui->label->setText(QStringLiteral("V") + product::version() + QStringLiteral("    ") + product::rightsLine());
     ui->login_user->setPlaceholderText(QStringLiteral("账号:"));

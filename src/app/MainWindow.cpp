@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "app/ButtonStyles.h"
 #include "app/FloatWidget.h"
 #include "app/SerialPassThrough.h"
 #include "app/Shell.h"
@@ -37,14 +38,9 @@ MainWindow::MainWindow(QWidget* parent)
     setStyleSheet(QStringLiteral("QWidget:focus{outline: none;}"));
     setUpFramelessWindow(this);
 
-    ui->close_btn->setStyleSheet(QStringLiteral("QPushButton{border-image: url(:/images/close_nor.png);} "
-                                                "QPushButton:pressed{border-image: url(:/images/close_pre.png);} "
-                                                "QToolTip {background-color:white}"));
-    ui->min_btn->setStyleSheet(QStringLiteral("QPushButton{border-image: url(:/images/min_nor.png);} "
-                                              "QPushButton:pressed{border-image: url(:/images/min_pre.png);} "
-                                              "QToolTip {background-color:white}"));
-    ui->set_btn->setStyleSheet(QStringLiteral("QPushButton{border-image: url(:/images/set_btn_nor.png);} "
-                                              "QPushButton:pressed{border-image: url(:/images/set_btn_pre.png);}"));
+    ui->close_btn->setStyleSheet(titleBarButtonStyle(QStringLiteral("close")));
+    ui->min_btn->setStyleSheet(titleBarButtonStyle(QStringLiteral("min")));
+    ui->set_btn->setStyleSheet(imageButtonStyle(QStringLiteral("set_btn_nor.png"), QStringLiteral("set_btn_pre.png")));
     ui->smsk_btn->setStyleSheet(tabIndicatorStyle(QStringLiteral("smsk")));
     ui->jycx_btn->setStyleSheet(tabIndicatorStyle(QStringLiteral("jycx")));
     ui->sjxx_btn->setStyleSheet(tabIndicatorStyle(QStringLiteral("sjxx")));
@@ -157,7 +153,6 @@ void MainWindow::ReadData(const QString& amountText)
     if (!collectionTab())
         switchToTab(CollectionTab);
     m_pendingAmount = true;
-    m_pendingAmountText = amountText;
     collectionTab()->setAmountText(amountText);
 }
 

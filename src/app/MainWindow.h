@@ -43,8 +43,6 @@ public:
     QWidget* currentTab() const { return m_tab; }
     // The collection tab when it is the one shown, else null.
     FormSaoMaShouKuan* collectionTab() const;
-    // The last amount received on the software port and not yet collected; empty when none.
-    QString pendingAmountText() const { return m_pendingAmount ? m_pendingAmountText : QString(); }
     SerialPassThrough* serial() const { return m_serial; }
 
 public slots:
@@ -77,5 +75,4 @@ private:
     SerialPassThrough* m_serial;
     std::unique_ptr<platform::GlobalHotKey> m_hotKey;
     bool m_pendingAmount = false;
-    QString m_pendingAmountText;
 };

@@ -1,5 +1,6 @@
 #include "collect/FormCS.h"
 
+#include "app/ButtonStyles.h"
 #include "app/WindowDragger.h"
 #include "collect/FormTradeInfo.h"
 #include "config/AppConfigRecord.h"
@@ -28,8 +29,7 @@ FormCS::FormCS(QWidget* parent, const QString& amountText)
     setWindowModality(Qt::WindowModal);
     setAttribute(Qt::WA_DeleteOnClose);
     setUpFramelessWindow(this);
-    ui->close_btn->setStyleSheet(QStringLiteral("QPushButton{border-image: url(:/images/close_nor.png);} "
-                                                "QPushButton:pressed{border-image: url(:/images/close_pre.png);}"));
+    ui->close_btn->setStyleSheet(imageButtonStyle(QStringLiteral("close_nor.png"), QStringLiteral("close_pre.png")));
 
     // The amount shown is the amount charged: both come from the same exact value.
     const money::Mills typed = money::parseYuan(amountText);

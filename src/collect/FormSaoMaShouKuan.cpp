@@ -1,20 +1,12 @@
 #include "collect/FormSaoMaShouKuan.h"
 
+#include "app/ButtonStyles.h"
 #include "collect/FormCS.h"
 #include "core/MessageBox.h"
 #include "ui_FormSaoMaShouKuan.h"
 
 #include <QKeyEvent>
 #include <QRegularExpressionValidator>
-
-namespace {
-QString imageButtonStyle(const QString& normal, const QString& pressed, const QString& extra = QString())
-{
-    return QStringLiteral("QPushButton{border-image: url(:/images/%1);%3} "
-                          "QPushButton:pressed{border-image: url(:/images/%2);}")
-        .arg(normal, pressed, extra);
-}
-} // namespace
 
 FormSaoMaShouKuan::FormSaoMaShouKuan(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::FormSaoMaShouKuan>())
 {

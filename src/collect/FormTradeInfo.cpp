@@ -1,5 +1,6 @@
 #include "collect/FormTradeInfo.h"
 
+#include "app/ButtonStyles.h"
 #include "app/WindowDragger.h"
 #include "config/DataConfig.h"
 #include "core/MessageBox.h"
@@ -24,10 +25,9 @@ FormTradeInfo::FormTradeInfo(const QJsonObject& content, QWidget* parent)
     setWindowModality(Qt::WindowModal);
     setAttribute(Qt::WA_DeleteOnClose);
     setUpFramelessWindow(this);
-    ui->close_btn->setStyleSheet(QStringLiteral("QPushButton{border-image: url(:/images/close_nor.png);} "
-                                                "QPushButton:pressed{border-image: url(:/images/close_pre.png);}"));
-    const QString printStyle = QStringLiteral("QPushButton{border-image: url(:/images/print_nor.png);color:white;} "
-                                              "QPushButton:pressed{border-image: url(:/images/print_pre.png);}");
+    ui->close_btn->setStyleSheet(imageButtonStyle(QStringLiteral("close_nor.png"), QStringLiteral("close_pre.png")));
+    const QString printStyle = imageButtonStyle(QStringLiteral("print_nor.png"), QStringLiteral("print_pre.png"),
+                                                QStringLiteral("color:white;"));
     ui->print_btn->setStyleSheet(printStyle);
     ui->pushButton->setStyleSheet(printStyle);
     ui->close_btn->setShortcut(QKeySequence(Qt::Key_Escape));

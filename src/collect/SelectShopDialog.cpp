@@ -1,5 +1,6 @@
 #include "collect/SelectShopDialog.h"
 
+#include "app/ButtonStyles.h"
 #include "app/Shell.h"
 #include "app/WindowDragger.h"
 #include "config/DataConfig.h"
@@ -13,9 +14,8 @@
 #include <QJsonArray>
 
 namespace {
-const QString kButtonStyle =
-    QStringLiteral("QPushButton{border-image: url(:/images/select_shop_nor.png);color:#EAEAEA;} "
-                   "QPushButton:pressed{border-image: url(:/images/select_shop_pre.png);}");
+const QString kButtonStyle = imageButtonStyle(QStringLiteral("select_shop_nor.png"),
+                                              QStringLiteral("select_shop_pre.png"), QStringLiteral("color:#EAEAEA;"));
 } // namespace
 
 SelectShopDialog::SelectShopDialog(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::SelectShopDialog>())

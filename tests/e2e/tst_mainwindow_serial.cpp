@@ -3,6 +3,7 @@
 
 #include "app/MainWindow.h"
 #include "app/SerialPassThrough.h"
+#include "collect/FormSaoMaShouKuan.h"
 #include "config/AppConfigRecord.h"
 #include "core/MessageBox.h"
 
@@ -80,7 +81,7 @@ private slots:
         QCOMPARE(display.read(3000, all.size()), all);
         QVERIFY(pos.write(priceLine));
         QCOMPARE(display.read(3000, priceLine.size()), priceLine);
-        QTRY_COMPARE_WITH_TIMEOUT(window.pendingAmountText(), QString("12.50"), 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(window.collectionTab()->amountText(), QString("12.50"), 3000);
     }
 
     void withoutDisplayNothingIsForwarded()
@@ -147,7 +148,7 @@ private slots:
                           "99.00\r"));
         QTRY_COMPARE_WITH_TIMEOUT(window.currentTabIndex(), int(MainWindow::CollectionTab), 3000);
         QVERIFY(window.findChild<QRadioButton*>("smsk_btn")->isChecked());
-        QCOMPARE(window.pendingAmountText(), QString("99.00"));
+        QCOMPARE(window.collectionTab()->amountText(), QString("99.00"));
     }
 };
 
