@@ -1,16 +1,16 @@
 #include "app/FloatWidget.h"
 
-#include "app/Shell.h"
 #include "app/TrayMenu.h"
-#include "app/WindowDragger.h"
 #include "config/DataConfig.h"
 #include "core/Product.h"
 #include "net/GatewayRequests.h"
 #include "net/HttpFun.h"
 #include "net/SessionData.h"
 #include "print/PrintLog.h"
-#include "print/Printer.h"
+#include "print/PrintOrders.h"
 #include "print/ReceiptDocuments.h"
+#include "widgets/Printer.h"
+#include "widgets/WindowDragger.h"
 
 #include <QContextMenuEvent>
 #include <QFrame>
@@ -69,13 +69,12 @@ void FloatWidget::showWindow()
 
 void FloatWidget::closeWindow()
 {
-    if (m_owner)
-        m_owner->close();
+    emit quitRequested();
 }
 
-void FloatWidget::doSetting(int type)
+void FloatWidget::doSetting(SettingsPage type)
 {
-    shell::openSettingsPage(type);
+    emit settingsPageRequested(type);
 }
 
 void FloatWidget::mouseDoubleClickEvent(QMouseEvent* event)
@@ -98,17 +97,13 @@ void FloatWidget::slot_doPrint(bool bSuccess, const QByteArray& byteResult)
 {
     if (!bSuccess)
         return;
-    for (const QJsonObject& order : printorders::ordersInReply(byteResult)) {
-        if (m_printedOrders.markPrinted(order))
-            doPrint(order);
-        else
-            qCInfo(lcPrint) << "print order" << order.value(QLatin1String("order_num")) << "sent again, not reprinted";
-    }
+    // Each order is handed out once: whatever comes is printed, a repeat the back office queued too.
+    for (const QJsonObject& order : printorders::ordersInReply(byteResult))
+        doPrint(order);
 }
 
 void FloatWidget::doPrint(QJsonObject object)
 {
-    // No check of the printer name here: printHtml skips a printer that is not installed.
     Printer::printHtml(receipt::printOrderReceipt(object, DataConfig::instance().getServiceHotline()));
 }
 
@@ -117,6 +112,21 @@ void FloatWidget::doPrintLoop()
     // A slow gateway must not pile polls up: each could hand out the same orders again.
     if (m_printPoll)
         return;
+    // Orders fetched now could not be printed and would be gone from the gateway: leave them queued.
+    switch (Printer::state()) {
+    case Printer::State::NotWanted:
+        return;
+    case Printer::State::Missing:
+        qCInfo(lcPrint) << "printer missing; print orders left at the gateway";
+        if (!m_toldNoPrinter) {
+            m_toldNoPrinter = true;
+            Printer::tellNoPrinter(m_owner);
+        }
+        return;
+    case Printer::State::Ready:
+        m_toldNoPrinter = false;
+        break;
+    }
     m_printPoll = new HttpFun;
     connect(m_printPoll, &HttpFun::signal_requestFinished, this, &FloatWidget::slot_doPrint);
     m_printPoll->post(gateway::gatewayUrl(), gateway::printOrdersBody(SessionData::instance().token()));

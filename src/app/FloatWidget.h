@@ -1,6 +1,6 @@
 #pragma once
 
-#include "print/PrintOrders.h"
+#include "core/SettingsPage.h"
 
 #include <QJsonObject>
 #include <QPoint>
@@ -14,7 +14,8 @@ class QTimer;
 // The small logo that stands in for its owner window while the owner is hidden in the tray:
 // double-click brings the owner back, right-click opens the tray menu. It also carries the
 // print-order poll: the gateway lists the orders queued there for printing, and each is printed as a
-// merchant-copy receipt.
+// merchant-copy receipt. The gateway hands each order out once, so orders are fetched only while
+// they can be printed; otherwise they stay queued there.
 class FloatWidget : public QWidget
 {
     Q_OBJECT
@@ -30,10 +31,16 @@ public:
     // True while a poll's reply is still out; another poll meanwhile is skipped.
     bool isPrintPollPending() const { return !m_printPoll.isNull(); }
 
+signals:
+    // "退出" from the menu: the owner ends the program.
+    void quitRequested();
+    // A settings entry of the menu.
+    void settingsPageRequested(SettingsPage page);
+
 public slots:
     void showWindow();
     void closeWindow();
-    void doSetting(int type);
+    void doSetting(SettingsPage type);
     void slot_doPrint(bool bSuccess, const QByteArray& byteResult);
     void doPrint(QJsonObject object);
     void doPrintLoop();
@@ -47,5 +54,6 @@ private:
     QFrame* m_frame;
     QTimer* m_printTimer;
     QPointer<HttpFun> m_printPoll;
-    printorders::PrintedOrders m_printedOrders;
+    // The cashier has been told the printer is missing; not again until it has come back.
+    bool m_toldNoPrinter = false;
 };

@@ -1,12 +1,10 @@
 #include "app/LoginWidget.h"
 
-#include "app/ButtonStyles.h"
 #include "app/FloatWidget.h"
+#include "app/Shell.h"
 #include "app/TrayMenu.h"
-#include "app/WindowDragger.h"
 #include "collect/SelectShopDialog.h"
 #include "config/DataConfig.h"
-#include "core/MessageBox.h"
 #include "core/Product.h"
 #include "net/GatewayReply.h"
 #include "net/GatewayRequests.h"
@@ -15,7 +13,11 @@
 #include "net/VersionCheck.h"
 #include "platform/Updater.h"
 #include "ui_LoginWidget.h"
+#include "widgets/ButtonStyles.h"
+#include "widgets/MessageBox.h"
+#include "widgets/WindowDragger.h"
 
+#include <QCloseEvent>
 #include <QDesktopServices>
 #include <QRegularExpressionValidator>
 #include <QUrl>
@@ -42,7 +44,10 @@ LoginWidget::LoginWidget(QWidget* parent) : QWidget(parent), ui(std::make_unique
     ui->login_password->setPlaceholderText(QStringLiteral("密码:"));
     ui->login_user->setFocus();
 
-    const QRegularExpression lettersAndDigits(QStringLiteral("^[A-Za-z0-9]+$"));
+    // Letters and digits only. An empty field is acceptable to the validator as well: a line edit
+    // reports Return only for acceptable text, and Enter on an empty field must still say what is
+    // missing.
+    const QRegularExpression lettersAndDigits(QStringLiteral("^[A-Za-z0-9]*$"));
     ui->login_user->setValidator(new QRegularExpressionValidator(lettersAndDigits, ui->login_user));
     ui->login_password->setValidator(new QRegularExpressionValidator(lettersAndDigits, ui->login_password));
 
@@ -62,6 +67,7 @@ LoginWidget::LoginWidget(QWidget* parent) : QWidget(parent), ui(std::make_unique
     m_trayIcon->setToolTip(product::name() + QStringLiteral("PC端") + product::version());
     connect(menu, &TrayMenu::showWindow, this, &LoginWidget::showWindow);
     connect(menu, &TrayMenu::quitWindow, this, &LoginWidget::closeWindow);
+    connect(menu, &TrayMenu::doSetting, this, &shell::openSettingsPage);
     connect(m_trayIcon, &QSystemTrayIcon::activated, this, &LoginWidget::onActivated);
     m_trayIcon->setVisible(true);
 
@@ -69,6 +75,8 @@ LoginWidget::LoginWidget(QWidget* parent) : QWidget(parent), ui(std::make_unique
     connect(ui->login_password, &QLineEdit::returnPressed, ui->login_btn, &QPushButton::click, Qt::UniqueConnection);
 
     m_floatWidget = new FloatWidget(this);
+    connect(m_floatWidget, &FloatWidget::quitRequested, this, &LoginWidget::closeWindow);
+    connect(m_floatWidget, &FloatWidget::settingsPageRequested, this, &shell::openSettingsPage);
 
     if (DataConfig::instance().getCheckUpdata() == 0)
         checkVersion();
@@ -134,6 +142,7 @@ void LoginWidget::slot_requestFinished(bool bSuccess, const QByteArray& byteResu
     if (m_floatWidget)
         m_floatWidget->deleteLater();
     m_selectShop = new SelectShopDialog(nullptr);
+    connect(m_selectShop, &SelectShopDialog::shopChosen, this, &shell::showMainWindow);
     m_selectShop->show();
 }
 
@@ -173,6 +182,13 @@ void LoginWidget::minimiseToTray()
         m_floatWidget->show();
 }
 
+void LoginWidget::closeEvent(QCloseEvent* event)
+{
+    // The window manager's close hides to the tray like the close button; "退出" ends the program.
+    event->ignore();
+    minimiseToTray();
+}
+
 void LoginWidget::on_min_btn_clicked()
 {
     minimiseToTray();
@@ -194,7 +210,7 @@ void LoginWidget::showWindow()
 
 void LoginWidget::closeWindow()
 {
-    close();
+    shell::quit();
 }
 
 void LoginWidget::onActivated(QSystemTrayIcon::ActivationReason) {}

@@ -35,6 +35,9 @@ private slots:
     void on_Rem_PassWord_clicked();
     void on_CmdLinkButton_clicked();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void setBusy(bool busy);
     void minimiseToTray();

@@ -1,22 +1,25 @@
 #include "app/MainWindow.h"
 
-#include "app/ButtonStyles.h"
 #include "app/FloatWidget.h"
 #include "app/SerialPassThrough.h"
 #include "app/Shell.h"
 #include "app/TrayMenu.h"
-#include "app/WindowDragger.h"
+#include "collect/FormCS.h"
 #include "collect/FormSaoMaShouKuan.h"
 #include "config/AppConfigRecord.h"
-#include "core/MessageBox.h"
 #include "core/Product.h"
 #include "net/GatewayReply.h"
 #include "net/SessionData.h"
 #include "platform/GlobalHotKey.h"
 #include "platform/SerialPortNames.h"
 #include "ui_MainWindow.h"
+#include "widgets/ButtonStyles.h"
+#include "widgets/MessageBox.h"
+#include "widgets/ModalLoop.h"
+#include "widgets/WindowDragger.h"
 
 #include <QButtonGroup>
+#include <QCloseEvent>
 #include <QKeyEvent>
 
 namespace {
@@ -63,10 +66,13 @@ MainWindow::MainWindow(QWidget* parent)
     m_trayIcon->setToolTip(product::name() + QStringLiteral("PC端V") + product::version());
     connect(menu, &TrayMenu::showWindow, this, &MainWindow::showWindow);
     connect(menu, &TrayMenu::quitWindow, this, &MainWindow::closeWindow);
+    connect(menu, &TrayMenu::doSetting, this, &shell::openSettingsPage);
     connect(m_trayIcon, &QSystemTrayIcon::activated, this, &MainWindow::onActivated);
     m_trayIcon->show();
 
     m_floatWidget = new FloatWidget(this);
+    connect(m_floatWidget, &FloatWidget::quitRequested, this, &MainWindow::closeWindow);
+    connect(m_floatWidget, &FloatWidget::settingsPageRequested, this, &shell::openSettingsPage);
     // Logged in from here on: print orders queued at the gateway come out on this till.
     m_floatWidget->startPrintPolling();
 
@@ -150,10 +156,37 @@ void MainWindow::onRadioBtnClick()
 
 void MainWindow::ReadData(const QString& amountText)
 {
-    if (!collectionTab())
+    m_tillAmount = amountText;
+    m_tillAmountWaiting = true;
+    applyTillAmount();
+}
+
+void MainWindow::applyTillAmount()
+{
+    if (!m_tillAmountWaiting)
+        return;
+    if (!collectionTab()) {
+        // The tab shown may be inside its own busy dialog or row dialog: replacing it now would free
+        // it under its feet. The amount waits until the loop has ended.
+        if (modal::running()) {
+            modal::whenIdle(this, [this] { applyTillAmount(); });
+            return;
+        }
         switchToTab(CollectionTab);
+    }
+    FormSaoMaShouKuan* tab = collectionTab();
+    if (FormCS* scanPay = tab->scanPayWindow()) {
+        // A payment on its way keeps its window and its amount until the gateway has answered.
+        if (scanPay->requestInFlight()) {
+            connect(scanPay, &FormCS::requestSettled, this, &MainWindow::applyTillAmount, Qt::UniqueConnection);
+            return;
+        }
+        // Nothing was sent for the old amount: its window goes, the new amount is collected next.
+        scanPay->close();
+    }
+    m_tillAmountWaiting = false;
     m_pendingAmount = true;
-    collectionTab()->setAmountText(amountText);
+    tab->setAmountText(m_tillAmount);
 }
 
 void MainWindow::showWindow()
@@ -161,16 +194,34 @@ void MainWindow::showWindow()
     showNormal();
     raise();
     activateWindow();
-    if (m_pendingAmount && collectionTab()) {
-        m_pendingAmount = false;
-        collectionTab()->startCollection();
+    if (FormSaoMaShouKuan* tab = collectionTab()) {
+        // Collecting the pending amount, or raising the scan-pay window that is already open.
+        if (m_pendingAmount || tab->scanPayWindow()) {
+            m_pendingAmount = false;
+            tab->startCollection();
+        }
     }
     m_floatWidget->hide();
 }
 
 void MainWindow::closeWindow()
 {
-    close();
+    if (FormSaoMaShouKuan* tab = collectionTab()) {
+        FormCS* scanPay = tab->scanPayWindow();
+        if (scanPay && scanPay->requestInFlight()) {
+            MessageBox::warning(this, QStringLiteral("提示信息"), QStringLiteral("正在收款，请等待收款结果后再退出"));
+            return;
+        }
+    }
+    shell::quit();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    // The window manager's close (Alt+F4) hides to the tray like the close button; the program
+    // ends only through "退出".
+    event->ignore();
+    minimiseToTray();
 }
 
 void MainWindow::onActivated(QSystemTrayIcon::ActivationReason reason)
@@ -199,7 +250,7 @@ void MainWindow::on_close_btn_clicked()
 
 void MainWindow::on_set_btn_clicked()
 {
-    shell::openSettingsPage(2);
+    shell::openSettingsPage(SettingsPage::General);
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event)

@@ -40,6 +40,8 @@ public:
     void openPorts();
 
     int currentTabIndex() const { return m_currentTab; }
+    // Switches to tab `id` as its radio button does (F1-F3).
+    void switchToTab(int id);
     QWidget* currentTab() const { return m_tab; }
     // The collection tab when it is the one shown, else null.
     FormSaoMaShouKuan* collectionTab() const;
@@ -59,12 +61,15 @@ private slots:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void minimiseToTray();
-    void switchToTab(int id);
     QWidget* createTab(int id);
     void registerHotKey();
+    // Puts the amount from the till into the collection tab as soon as that is safe: not while a
+    // tab that would be replaced is inside a modal loop, not while a payment is on its way.
+    void applyTillAmount();
 
     std::unique_ptr<Ui::MainWindow> ui;
     QButtonGroup* m_tabButtons;
@@ -74,5 +79,9 @@ private:
     FloatWidget* m_floatWidget;
     SerialPassThrough* m_serial;
     std::unique_ptr<platform::GlobalHotKey> m_hotKey;
+    // Put into the collection tab; collected at the next call-up.
     bool m_pendingAmount = false;
+    // Arrived from the till but not yet put into the collection tab.
+    QString m_tillAmount;
+    bool m_tillAmountWaiting = false;
 };

@@ -2,13 +2,13 @@
 
 #include "app/MainWindow.h"
 
-#include <QPointer>
+#include <QCoreApplication>
 
 namespace shell {
 
 namespace {
 MainWindow* g_mainWindow = nullptr;
-QPointer<QWidget> g_settingsPanel;
+std::function<void(SettingsPage)> g_settingsOpener;
 } // namespace
 
 MainWindow* mainWindow()
@@ -37,20 +37,20 @@ void showMainWindow()
     window->activateWindow();
 }
 
-QWidget* settingsPanel()
+void setSettingsOpener(std::function<void(SettingsPage)> opener)
 {
-    return g_settingsPanel;
+    g_settingsOpener = std::move(opener);
 }
 
-void setSettingsPanel(QWidget* panel)
+void openSettingsPage(SettingsPage page)
 {
-    g_settingsPanel = panel;
+    if (g_settingsOpener)
+        g_settingsOpener(page);
 }
 
-void openSettingsPage(int page)
+void quit()
 {
-    if (g_settingsPanel)
-        QMetaObject::invokeMethod(g_settingsPanel, "execPage", Q_ARG(int, page));
+    QCoreApplication::quit();
 }
 
 } // namespace shell

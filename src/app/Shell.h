@@ -1,9 +1,13 @@
 #pragma once
 
-class MainWindow;
-class QWidget;
+#include "core/SettingsPage.h"
 
-// The process-wide windows that screens reach without owning them.
+#include <functional>
+
+class MainWindow;
+
+// The process-wide windows, reached by the shell only: screens announce what happened with
+// signals and the shell's windows wire them here.
 namespace shell {
 
 // The main window, created on first use and kept for the whole run.
@@ -15,10 +19,13 @@ bool hasMainWindow();
 // At exit: the main window goes, closing its serial ports and giving back Alt+Z.
 void destroyMainWindow();
 
-// The settings panel, created once at start-up; null until then.
-QWidget* settingsPanel();
-void setSettingsPanel(QWidget* panel);
-// Opens the settings panel modally at page 1-7; nothing when there is no panel.
-void openSettingsPage(int page);
+// How the settings panel is opened at a page, modally; set once at start-up. Without it, asking
+// for a page does nothing.
+void setSettingsOpener(std::function<void(SettingsPage)> opener);
+void openSettingsPage(SettingsPage page);
+
+// Ends the program. Closing or hiding windows never does: only the tray menus' "退出" and the
+// shift summary's quit question come here.
+void quit();
 
 } // namespace shell

@@ -2,12 +2,12 @@
 
 #include "app/AboutDialog.h"
 #include "core/Product.h"
+#include "widgets/ModalLoop.h"
 
 #include <QDesktopServices>
-#include <QSignalMapper>
 #include <QUrl>
 
-TrayMenu::TrayMenu(QWidget* parent) : QMenu(parent), m_settingMapper(new QSignalMapper(this))
+TrayMenu::TrayMenu(QWidget* parent) : QMenu(parent)
 {
     setStyleSheet(QStringLiteral("QMenu{background-color:white;color:black;} "
                                  "QMenu::item:selected{background-color: #2dabf9;}"));
@@ -18,11 +18,9 @@ TrayMenu::TrayMenu(QWidget* parent) : QMenu(parent), m_settingMapper(new QSignal
         QStringLiteral("退款设置"),
     };
     for (int i = 0; i < settingPages.size(); ++i) {
-        QAction* action = addAction(settingPages.at(i));
-        connect(action, &QAction::triggered, m_settingMapper, qOverload<>(&QSignalMapper::map));
-        m_settingMapper->setMapping(action, i + 1);
+        const auto page = static_cast<SettingsPage>(i + 1);
+        connect(addAction(settingPages.at(i)), &QAction::triggered, this, [this, page] { emit doSetting(page); });
     }
-    connect(m_settingMapper, &QSignalMapper::mappedInt, this, &TrayMenu::doSetting);
 
     addSeparator();
     connect(addAction(QStringLiteral("显示主面板")), &QAction::triggered, this, &TrayMenu::showWindow);
@@ -41,5 +39,5 @@ void TrayMenu::home_action_triggered()
 void TrayMenu::about_action_triggered()
 {
     AboutDialog about(nullptr);
-    about.exec();
+    modal::exec(about);
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QMenu>
+#include "core/SettingsPage.h"
 
-class QSignalMapper;
+#include <QMenu>
 
 // The context menu of the tray icons and of the floating widget: seven settings pages, show the
 // window, web site, about, quit.
@@ -16,13 +16,10 @@ public:
 signals:
     void showWindow();
     void quitWindow();
-    // The settings page to open, 1 to 7 in the order of the entries.
-    void doSetting(int type);
+    // The settings page to open, in the order of the entries.
+    void doSetting(SettingsPage type);
 
 private slots:
     void home_action_triggered();
     void about_action_triggered();
-
-private:
-    QSignalMapper* m_settingMapper;
 };

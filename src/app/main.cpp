@@ -12,6 +12,9 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("cashier"));
     QApplication::setApplicationVersion(QStringLiteral(CASHIER_VERSION));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon/setup.ico")));
+    // The program lives in the tray: closing a window, or a message box closing while its owner is
+    // hidden, must not end it. It ends through shell::quit() only.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     applyAutostart();
 

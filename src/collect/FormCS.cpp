@@ -1,11 +1,8 @@
 #include "collect/FormCS.h"
 
-#include "app/ButtonStyles.h"
-#include "app/WindowDragger.h"
 #include "collect/FormTradeInfo.h"
 #include "config/AppConfigRecord.h"
 #include "core/CentsMode.h"
-#include "core/MessageBox.h"
 #include "core/Money.h"
 #include "net/GatewayReply.h"
 #include "net/GatewayRequests.h"
@@ -13,6 +10,9 @@
 #include "net/NetLog.h"
 #include "net/SessionData.h"
 #include "ui_FormCS.h"
+#include "widgets/ButtonStyles.h"
+#include "widgets/MessageBox.h"
+#include "widgets/WindowDragger.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -110,12 +110,14 @@ void FormCS::slot_requestFinished(bool bSuccess, const QByteArray& byteResult)
     m_inFlight = false;
     if (!bSuccess) {
         tell(QStringLiteral("客户尚未输入密码或网络异常！请查看本机网络或者重新收款！"));
+        emit requestSettled();
         return;
     }
     const QJsonObject content = gateway::replyContent(byteResult);
     const QString msg = gateway::jsonText(content.value(QStringLiteral("msg")));
     if (msg != QStringLiteral("成功")) {
         tell(msg);
+        emit requestSettled();
         return;
     }
     if (m_amountEdit)
@@ -123,4 +125,5 @@ void FormCS::slot_requestFinished(bool bSuccess, const QByteArray& byteResult)
     close();
     auto* result = new FormTradeInfo(content, nullptr);
     result->show();
+    emit requestSettled();
 }

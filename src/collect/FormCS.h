@@ -31,6 +31,11 @@ public:
     qint64 moneyFen() const { return m_moneyFen; }
     bool requestInFlight() const { return m_inFlight; }
 
+signals:
+    // The gateway has answered (or the request failed): the window is closed after a success and
+    // waiting for another scan after a failure.
+    void requestSettled();
+
 private slots:
     void on_close_btn_clicked();
     void slot_requestFinished(bool bSuccess, const QByteArray& byteResult);

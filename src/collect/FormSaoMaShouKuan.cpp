@@ -1,9 +1,9 @@
 #include "collect/FormSaoMaShouKuan.h"
 
-#include "app/ButtonStyles.h"
 #include "collect/FormCS.h"
-#include "core/MessageBox.h"
 #include "ui_FormSaoMaShouKuan.h"
+#include "widgets/ButtonStyles.h"
+#include "widgets/MessageBox.h"
 
 #include <QKeyEvent>
 #include <QRegularExpressionValidator>
@@ -127,8 +127,20 @@ void FormSaoMaShouKuan::on_sk_btn_clicked()
     startCollection();
 }
 
+FormCS* FormSaoMaShouKuan::scanPayWindow() const
+{
+    // A closed window lingers until its deferred deletion; it no longer counts.
+    return m_scanPay && m_scanPay->isVisible() ? m_scanPay.data() : nullptr;
+}
+
 void FormSaoMaShouKuan::startCollection()
 {
+    // One sale, one window: calling it up again brings the open one to the front.
+    if (FormCS* open = scanPayWindow()) {
+        open->raise();
+        open->activateWindow();
+        return;
+    }
     switch (m_model.checkCollect()) {
     case KeypadModel::CollectCheck::Ignore:
         return;
@@ -147,7 +159,7 @@ void FormSaoMaShouKuan::startCollection()
     case KeypadModel::CollectCheck::Ok:
         break;
     }
-    auto* dialog = new FormCS(this, ui->input_Edit->text());
-    dialog->setAmountEdit(ui->input_Edit);
-    dialog->show();
+    m_scanPay = new FormCS(this, ui->input_Edit->text());
+    m_scanPay->setAmountEdit(ui->input_Edit);
+    m_scanPay->show();
 }

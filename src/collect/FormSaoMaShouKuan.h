@@ -1,7 +1,8 @@
 #pragma once
 
-#include "collect/KeypadModel.h"
+#include "core/KeypadModel.h"
 
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -10,6 +11,7 @@
 namespace Ui {
 class FormSaoMaShouKuan;
 }
+class FormCS;
 
 // The collection tab: the amount keypad and the collect button that opens the scan-pay window.
 // Amounts also arrive from the point-of-sale program through the main window.
@@ -28,6 +30,8 @@ public:
     void startCollection();
 
     QString amountText() const;
+    // The scan-pay window while it is open, else null. There is never more than one.
+    FormCS* scanPayWindow() const;
 
 private slots:
     void keyBoardInput();
@@ -60,4 +64,5 @@ private:
     std::unique_ptr<Ui::FormSaoMaShouKuan> ui;
     KeypadModel m_model;
     QTimer m_keyTimer;
+    QPointer<FormCS> m_scanPay;
 };

@@ -1,22 +1,20 @@
 #include "collect/FormTradeInfo.h"
 
-#include "app/ButtonStyles.h"
-#include "app/WindowDragger.h"
 #include "config/DataConfig.h"
-#include "core/MessageBox.h"
 #include "core/Money.h"
 #include "net/GatewayReply.h"
 #include "net/GatewayRequests.h"
 #include "net/HttpFun.h"
 #include "net/NetLog.h"
 #include "net/SessionData.h"
-#include "print/Printer.h"
 #include "print/ReceiptDocuments.h"
 #include "ui_FormTradeInfo.h"
+#include "widgets/ButtonStyles.h"
+#include "widgets/MessageBox.h"
+#include "widgets/Printer.h"
+#include "widgets/WindowDragger.h"
 
-namespace {
-const QString kNoReceipts = QStringLiteral("不打印小票");
-}
+#include <QTimer>
 
 FormTradeInfo::FormTradeInfo(const QJsonObject& content, QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::FormTradeInfo>())
@@ -47,8 +45,7 @@ FormTradeInfo::FormTradeInfo(const QJsonObject& content, QWidget* parent)
     for (QLabel* value : ui->frame_info->findChildren<QLabel*>())
         value->setToolTip(value->text());
 
-    if (DataConfig::instance().getPrinterName() != kNoReceipts)
-        printReceipt();
+    printReceipt();
 }
 
 FormTradeInfo::~FormTradeInfo() = default;
@@ -71,9 +68,16 @@ qint64 FormTradeInfo::amountFen(const QJsonObject& content)
 
 void FormTradeInfo::printReceipt()
 {
-    const QString printer = DataConfig::instance().getPrinterName();
-    if (printer.isEmpty() || printer == kNoReceipts)
+    switch (Printer::state()) {
+    case Printer::State::NotWanted:
         return;
+    case Printer::State::Missing:
+        // Nothing printed, so the gateway is not told it was; the cashier hears why, over this window.
+        QTimer::singleShot(0, this, [this] { Printer::tellNoPrinter(this); });
+        return;
+    case Printer::State::Ready:
+        break;
+    }
     doPrintNotice();
     receipt::Payment payment;
     payment.shopName = ui->label_sk_md->text();

@@ -1,15 +1,14 @@
 #include "collect/SelectShopDialog.h"
 
-#include "app/ButtonStyles.h"
-#include "app/Shell.h"
-#include "app/WindowDragger.h"
 #include "config/DataConfig.h"
-#include "core/MessageBox.h"
 #include "net/GatewayReply.h"
 #include "net/GatewayRequests.h"
 #include "net/HttpFun.h"
 #include "net/SessionData.h"
 #include "ui_SelectShopDialog.h"
+#include "widgets/ButtonStyles.h"
+#include "widgets/MessageBox.h"
+#include "widgets/WindowDragger.h"
 
 #include <QJsonArray>
 
@@ -30,15 +29,21 @@ SelectShopDialog::SelectShopDialog(QWidget* parent) : QDialog(parent), ui(std::m
 
 SelectShopDialog::~SelectShopDialog() = default;
 
+void SelectShopDialog::reject() {}
+
 void SelectShopDialog::requestShops()
 {
     auto* request = new HttpFun;
+    m_latestRequest = request;
     connect(request, &HttpFun::signal_requestFinished, this, &SelectShopDialog::slot_requestFinished);
     request->post(gateway::gatewayUrl(), gateway::listShopBody(SessionData::instance().token()));
 }
 
 void SelectShopDialog::slot_requestFinished(bool bSuccess, const QByteArray& byteResult)
 {
+    // "重新获取" pressed while the first list was on its way: only the newest answer counts.
+    if (sender() != m_latestRequest)
+        return;
     if (!bSuccess) {
         MessageBox::critical(this, QStringLiteral("错误提示"), QStringLiteral("获取门店失败"));
     } else {
@@ -47,13 +52,16 @@ void SelectShopDialog::slot_requestFinished(bool bSuccess, const QByteArray& byt
             MessageBox::critical(this, QStringLiteral("错误提示"), QStringLiteral("你还没有门店!"));
         } else {
             SessionData& session = SessionData::instance();
+            session.clearShops();
+            ui->comboBox->clear();
             for (int i = 0; i < shops.size(); ++i) {
                 const QJsonObject shop = shops.at(i).toObject();
-                // Stored before its entry is added: adding the first entry selects it at once.
                 session.insertShop(i, shop);
+                // Each entry carries its own shop: adding the first entry selects it at once.
                 ui->comboBox->addItem(gateway::jsonText(shop.value(QStringLiteral("main_name"))) +
-                                      QStringLiteral("  ") +
-                                      gateway::jsonText(shop.value(QStringLiteral("branch_name"))));
+                                          QStringLiteral("  ") +
+                                          gateway::jsonText(shop.value(QStringLiteral("branch_name"))),
+                                      shop);
             }
             const int remembered = ui->comboBox->findText(DataConfig::instance().getShopName());
             if (remembered >= 0)
@@ -65,14 +73,15 @@ void SelectShopDialog::slot_requestFinished(bool bSuccess, const QByteArray& byt
 
 void SelectShopDialog::on_comboBox_currentIndexChanged(int index)
 {
-    SessionData::instance().setCurrentShop(SessionData::instance().shops().value(index));
+    // An empty object while the list is being cleared (index -1).
+    SessionData::instance().setCurrentShop(ui->comboBox->itemData(index).toJsonObject());
 }
 
 void SelectShopDialog::on_pushButton_clicked()
 {
     hide();
-    shell::showMainWindow();
     DataConfig::instance().setShopName(ui->comboBox->currentText());
+    emit shopChosen();
 }
 
 void SelectShopDialog::on_pushButton_2_clicked()

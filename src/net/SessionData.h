@@ -21,6 +21,7 @@ public:
     // Shops by their index in the shop combo box (reply order).
     QHash<int, QJsonObject> shops() const { return m_shops; }
     void insertShop(int index, const QJsonObject& shop) { m_shops.insert(index, shop); }
+    void clearShops() { m_shops.clear(); }
 
     // Orders of the query page on screen, by table row.
     QHash<int, QJsonObject> orders() const { return m_orders; }

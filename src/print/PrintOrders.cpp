@@ -21,15 +21,4 @@ QList<QJsonObject> ordersInReply(const QByteArray& reply)
     return orders;
 }
 
-bool PrintedOrders::markPrinted(const QJsonObject& order)
-{
-    const QString orderNum = gateway::jsonText(order.value(QLatin1String("order_num")));
-    if (orderNum.isEmpty())
-        return true;
-    if (m_orderNums.contains(orderNum))
-        return false;
-    m_orderNums.insert(orderNum);
-    return true;
-}
-
 } // namespace printorders

@@ -15,6 +15,12 @@
 // fragments are trusted HTML.
 namespace receipt {
 
+// The printer setting that means the shop wants no receipts at all.
+inline QString noReceiptsPrinterName()
+{
+    return QStringLiteral("不打印小票");
+}
+
 // The two layouts. Sizes are receipt-printer dots (see layoutPageSize below).
 struct Style
 {

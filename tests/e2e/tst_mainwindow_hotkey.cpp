@@ -5,7 +5,7 @@
 #include "collect/FormCS.h"
 #include "collect/FormSaoMaShouKuan.h"
 #include "config/AppConfigRecord.h"
-#include "core/MessageBox.h"
+#include "widgets/MessageBox.h"
 
 #include "TestSupport.h"
 

@@ -5,7 +5,7 @@
 #include "app/SerialPassThrough.h"
 #include "collect/FormSaoMaShouKuan.h"
 #include "config/AppConfigRecord.h"
-#include "core/MessageBox.h"
+#include "widgets/MessageBox.h"
 
 #include "PseudoTerminal.h"
 #include "TestSupport.h"

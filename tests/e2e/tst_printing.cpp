@@ -3,7 +3,7 @@
 // to pixels and judged by them.
 
 #include "app/FloatWidget.h"
-#include "print/Printer.h"
+#include "widgets/Printer.h"
 #include "print/ReceiptDocuments.h"
 
 #include "TestSupport.h"

@@ -6,10 +6,10 @@
 #include "collect/FormSaoMaShouKuan.h"
 #include "collect/FormTradeInfo.h"
 #include "config/AppConfigRecord.h"
-#include "core/MessageBox.h"
+#include "widgets/MessageBox.h"
 #include "net/GatewayRequests.h"
 #include "net/SessionData.h"
-#include "print/Printer.h"
+#include "widgets/Printer.h"
 
 #include "GatewayCall.h"
 #include "PseudoTerminal.h"

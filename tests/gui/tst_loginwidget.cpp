@@ -4,7 +4,7 @@
 #include "app/FloatWidget.h"
 #include "app/LoginWidget.h"
 #include "collect/SelectShopDialog.h"
-#include "core/MessageBox.h"
+#include "widgets/MessageBox.h"
 #include "net/GatewayReply.h"
 #include "net/HttpFun.h"
 #include "net/SessionData.h"

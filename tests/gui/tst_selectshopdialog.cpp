@@ -1,14 +1,12 @@
 // The shop-selection dialog against the demo gateway, logged in as the demo merchant: the list and
-// its order, the shop remembered from last time, failures, fetching again, and confirming.
+// its order, the shop remembered from last time, failures, fetching again, confirming, and the keys.
 
-#include "app/MainWindow.h"
-#include "app/Shell.h"
 #include "collect/SelectShopDialog.h"
-#include "core/MessageBox.h"
 #include "net/GatewayReply.h"
 #include "net/GatewayRequests.h"
 #include "net/HttpFun.h"
 #include "net/SessionData.h"
+#include "widgets/MessageBox.h"
 
 #include "DemoGateway.h"
 #include "GatewayCall.h"
@@ -18,6 +16,7 @@
 #include <QComboBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTextCodec>
 #include <QtTest>
 
@@ -132,12 +131,6 @@ private:
         QVERIFY(!m_gateway.adminPost("respond?action=" + kListShop, body).isNull());
     }
 
-    static void hideMainWindow()
-    {
-        if (shell::hasMainWindow())
-            shell::mainWindow()->hide();
-    }
-
 private slots:
     void initTestCase()
     {
@@ -163,7 +156,6 @@ private slots:
     void cleanup()
     {
         deleteWindows<SelectShopDialog>();
-        hideMainWindow();
         HttpFun::setTimeoutForTesting(0);
     }
 
@@ -318,19 +310,39 @@ private slots:
         QCOMPARE(boxCount(), 0);
     }
 
-    void confirmingOpensTheMainWindowAndRemembersTheShop()
+    void overlappingListsFillTheBoxOnce()
     {
-        hideMainWindow();
+        // "重新获取" pressed while the first list is still on its way: the first answer comes last
+        // and is dropped; every entry maps to its own shop.
+        QVERIFY(!m_gateway.adminPost("delay?action=" + kListShop + "&ms=600").isNull());
+        QVERIFY(writeDataIni(m_gateway));
+        QVERIFY(openDialog());
+        QTRY_COMPARE_WITH_TIMEOUT(gatewayRequests(m_gateway, kListShop).size(), 1, 5000);
+        const QList<Shop> two = {kDemoShops.at(2), kDemoShops.at(1)};
+        cannedListReply(listReply(two));
+        m_refetch->click();
+        QTRY_COMPARE_WITH_TIMEOUT(gatewayRequests(m_gateway, kListShop).size(), 2, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_refetch->isEnabled(), 5000);
+        QTest::qWait(900); // the first reply has arrived by now
+        QCOMPARE(comboTexts(), entries(two));
+        QCOMPARE(storedShopIds(3), (QStringList{"1003", "1002", ""}));
+        m_combo->setCurrentIndex(1);
+        QCOMPARE(currentShopId(), QString("1002"));
+        QCOMPARE(boxCount(), 0);
+    }
+
+    void confirmingHandsOverAndRemembersTheShop()
+    {
         QVERIFY(writeDataIni(m_gateway, shopNameLine(kDemoShops.at(0).entry())));
         QVERIFY(openDialog());
+        QSignalSpy chosen(m_dialog.data(), &SelectShopDialog::shopChosen);
         QTRY_COMPARE_WITH_TIMEOUT(m_combo->count(), 3, 5000);
         m_combo->setCurrentIndex(1);
         QCOMPARE(currentShopId(), QString("1002"));
 
         m_confirm->click();
         QVERIFY(!m_dialog->isVisible());
-        QVERIFY(shell::hasMainWindow());
-        QVERIFY(shell::mainWindow()->isVisible());
+        QCOMPARE(chosen.size(), 1);
         QCOMPARE(dataIniValue("shopName"), kDemoShops.at(1).entry());
         QCOMPARE(currentShopId(), QString("1002"));
 
@@ -341,20 +353,51 @@ private slots:
         QCOMPARE(m_combo->currentIndex(), 1);
     }
 
-    void confirmingWithoutShopsStillOpensTheMainWindow()
+    void confirmingWithoutShopsStillHandsOver()
     {
-        hideMainWindow();
         QVERIFY(!m_gateway.adminPost("respond?action=" + kListShop + "&status=500").isNull());
         QVERIFY(writeDataIni(m_gateway));
         QVERIFY(openDialog());
+        QSignalSpy chosen(m_dialog.data(), &SelectShopDialog::shopChosen);
         QTRY_COMPARE_WITH_TIMEOUT(boxCount(), 1, 5000);
         QCOMPARE(m_combo->count(), 0);
 
         m_confirm->click();
         QVERIFY(!m_dialog->isVisible());
-        QVERIFY(shell::hasMainWindow());
-        QVERIFY(shell::mainWindow()->isVisible());
+        QCOMPARE(chosen.size(), 1);
         QVERIFY(SessionData::instance().currentShop().isEmpty());
+    }
+
+    void keys()
+    {
+        QVERIFY(writeDataIni(m_gateway));
+        QVERIFY(openDialog());
+        QSignalSpy chosen(m_dialog.data(), &SelectShopDialog::shopChosen);
+        QTRY_COMPARE_WITH_TIMEOUT(m_combo->count(), 3, 5000);
+        m_dialog->activateWindow();
+        QTRY_VERIFY(m_dialog->isActiveWindow());
+
+        // There is no way back to the login window: Escape and a close leave the dialog where it is.
+        QTest::keyClick(m_dialog->windowHandle(), Qt::Key_Escape);
+        QVERIFY(!m_dialog->close());
+        QVERIFY(m_dialog->isVisible());
+        QCOMPARE(chosen.size(), 0);
+
+        // The keypad's Enter confirms.
+        QTest::keyClick(m_dialog->windowHandle(), Qt::Key_Enter, Qt::KeypadModifier);
+        QTRY_COMPARE(chosen.size(), 1);
+        QVERIFY(!m_dialog->isVisible());
+
+        // And so does Return.
+        deleteWindows<SelectShopDialog>();
+        QVERIFY(openDialog());
+        QSignalSpy again(m_dialog.data(), &SelectShopDialog::shopChosen);
+        QTRY_COMPARE_WITH_TIMEOUT(m_combo->count(), 3, 5000);
+        m_dialog->activateWindow();
+        QTRY_VERIFY(m_dialog->isActiveWindow());
+        QTest::keyClick(m_dialog->windowHandle(), Qt::Key_Return);
+        QTRY_COMPARE(again.size(), 1);
+        QCOMPARE(gatewayRequests(m_gateway, kListShop).size(), 2);
     }
 };
 

@@ -2,8 +2,8 @@
 
 #include "app/AboutDialog.h"
 #include "app/FloatWidget.h"
-#include "app/LoadingDialog.h"
 #include "app/TrayMenu.h"
+#include "widgets/LoadingDialog.h"
 
 #include <QLabel>
 #include <QMovie>
@@ -24,6 +24,8 @@ private:
     }
 
 private slots:
+    void initTestCase() { qRegisterMetaType<SettingsPage>(); }
+
     void trayMenuEntriesInOrder()
     {
         TrayMenu menu;
@@ -55,7 +57,7 @@ private slots:
         QVERIFY(action);
         action->trigger();
         QCOMPARE(settings.size(), 1);
-        QCOMPARE(settings.at(0).at(0).toInt(), page);
+        QCOMPARE(static_cast<int>(settings.at(0).at(0).value<SettingsPage>()), page);
         QCOMPARE(show.size() + quit.size(), 0);
     }
 
@@ -85,9 +87,11 @@ private slots:
         QTest::mouseDClick(floating, Qt::LeftButton);
         QVERIFY(owner.isVisible());
 
+        // "退出" is the owner's to carry out: it ends the program.
+        QSignalSpy quit(floating, &FloatWidget::quitRequested);
         floating->show();
         floating->closeWindow();
-        QVERIFY(!owner.isVisible());
+        QCOMPARE(quit.size(), 1);
         // Lives as long as its owner, and no longer.
         QPointer<FloatWidget> other;
         {
@@ -107,10 +111,15 @@ private slots:
         QApplication::sendEvent(floating, &event);
         auto* menu = floating->findChild<TrayMenu*>();
         QVERIFY(menu);
+        QSignalSpy quit(floating, &FloatWidget::quitRequested);
+        QSignalSpy settings(floating, &FloatWidget::settingsPageRequested);
         entry(*menu, "显示主面板")->trigger();
         QVERIFY(owner.isVisible());
+        entry(*menu, "退款设置")->trigger();
+        QCOMPARE(settings.size(), 1);
+        QCOMPARE(settings.at(0).at(0).value<SettingsPage>(), SettingsPage::Refund);
         entry(*menu, "退出")->trigger();
-        QVERIFY(!owner.isVisible());
+        QCOMPARE(quit.size(), 1);
     }
 
     void aboutAndLoadingDialogs()

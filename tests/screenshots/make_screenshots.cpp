@@ -10,8 +10,8 @@
 #include "collect/FormTradeInfo.h"
 #include "collect/SelectShopDialog.h"
 #include "config/AppConfigRecord.h"
-#include "core/MessageBox.h"
-#include "print/Printer.h"
+#include "widgets/MessageBox.h"
+#include "widgets/Printer.h"
 
 #include "ScreenTestSupport.h"
 

@@ -1,6 +1,6 @@
 // The collection keypad's logic: the key filter, the addition, and the checks before collecting.
 
-#include "collect/KeypadModel.h"
+#include "core/KeypadModel.h"
 #include "core/CentsMode.h"
 #include "core/Money.h"
 

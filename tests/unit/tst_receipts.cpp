@@ -256,20 +256,6 @@ private slots:
         QFETCH(QStringList, printed);
         QCOMPARE(orderNums(printorders::ordersInReply(reply)), printed);
     }
-
-    void anOrderNumberIsPrintedOnce()
-    {
-        printorders::PrintedOrders printedOrders;
-        QVERIFY(printedOrders.markPrinted(order(json("{'order_num':'P1'}"))));
-        QVERIFY(printedOrders.markPrinted(order(json("{'order_num':'P2'}"))));
-        QVERIFY(!printedOrders.markPrinted(order(json("{'order_num':'P1','pay_money':'9.99'}"))));
-        // The number as a JSON number is the same order as the number as text.
-        QVERIFY(printedOrders.markPrinted(order(json("{'order_num':3}"))));
-        QVERIFY(!printedOrders.markPrinted(order(json("{'order_num':'3'}"))));
-        // Without a number orders cannot be told apart: each is printed.
-        QVERIFY(printedOrders.markPrinted(order(json("{'sname':'x'}"))));
-        QVERIFY(printedOrders.markPrinted(order(json("{'sname':'x'}"))));
-    }
 };
 
 QTEST_MAIN(TestReceipts)

@@ -1,8 +1,9 @@
-#include "print/Printer.h"
+#include "widgets/Printer.h"
 
 #include "config/DataConfig.h"
 #include "print/PrintLog.h"
 #include "print/ReceiptDocuments.h"
+#include "widgets/MessageBox.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -49,6 +50,20 @@ bool print(const QString& html, const QString& printerName, const QString& docNa
     return true;
 }
 } // namespace
+
+Printer::State Printer::state()
+{
+    const QString name = DataConfig::instance().getPrinterName();
+    if (name.isEmpty() || name == receipt::noReceiptsPrinterName())
+        return State::NotWanted;
+    return QPrinterInfo::printerInfo(name).isNull() ? State::Missing : State::Ready;
+}
+
+void Printer::tellNoPrinter(QWidget* parent)
+{
+    MessageBox::warning(parent, QStringLiteral("提示信息"),
+                        QStringLiteral("当前没有设置可用打印机,如需打印请先设置打印机"));
+}
 
 void Printer::printHtml(const QString& html)
 {

@@ -1,4 +1,6 @@
-#include "core/MessageBox.h"
+#include "widgets/MessageBox.h"
+
+#include "widgets/ModalLoop.h"
 
 #include <QMessageBox>
 #include <QPushButton>
@@ -43,7 +45,7 @@ MessageBox::Answer MessageBox::present(QWidget* parent, Icon icon, const QString
     if (buttons.size() > 1)
         box.addButton(buttons.at(1), QMessageBox::RejectRole);
     box.setDefaultButton(accept);
-    box.exec();
+    modal::exec(box);
     return box.clickedButton() == accept ? Accepted : Rejected;
 }
 

@@ -1,4 +1,4 @@
-#include "app/WindowDragger.h"
+#include "widgets/WindowDragger.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>

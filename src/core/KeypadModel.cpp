@@ -1,4 +1,4 @@
-#include "collect/KeypadModel.h"
+#include "core/KeypadModel.h"
 
 #include "core/Money.h"
 

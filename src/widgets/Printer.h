@@ -3,15 +3,26 @@
 #include <QList>
 #include <QString>
 
+class QWidget;
+
 // The one way a receipt reaches paper. Tests switch on recording to see every document handed
 // over, with or without it going on to the printer.
 class Printer
 {
 public:
+    // The printer named in data.ini, as the screens see it before a receipt is made.
+    enum class State {
+        NotWanted, // no name, or "不打印小票": the shop wants no receipts
+        Missing,   // a name that is not installed (renamed, removed)
+        Ready,
+    };
+    static State state();
+    // The box that tells the cashier a receipt cannot be printed because the printer is missing.
+    static void tellNoPrinter(QWidget* parent);
+
     // Lays `html` out on a page the size of the paper of the printer named in data.ini and prints
-    // it there. Reports nothing to the cashier: a printer that is not installed (an empty name, or
-    // "不打印小票") gets nothing and the miss is logged; an offline printer or a spooler error is the
-    // operating system's to show.
+    // it there. Callers check state() first; a printer that is not installed gets nothing and the
+    // miss is logged; an offline printer or a spooler error is the operating system's to show.
     static void printHtml(const QString& html);
 
     // --- for tests ---

@@ -1,4 +1,4 @@
-#include "app/LoadingDialog.h"
+#include "widgets/LoadingDialog.h"
 
 #include "ui_LoadingDialog.h"
 
