@@ -3,17 +3,22 @@
 
 #include "app/MainWindow.h"
 #include "app/SerialPassThrough.h"
+#include "collect/FormCS.h"
 #include "collect/FormSaoMaShouKuan.h"
 #include "config/AppConfigRecord.h"
+#include "net/HttpFun.h"
 #include "widgets/MessageBox.h"
+#include "widgets/ModalLoop.h"
 
 #include "PseudoTerminal.h"
 #include "TestSupport.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QtTest>
 
 class TestMainWindowSerial : public QObject
@@ -43,6 +48,17 @@ private:
         record.displayComNumber = 2;
         record.displayEnabled = displayEnabled;
         record.baudRate = 19200;
+    }
+
+    // The scan-pay windows open over the collection tab.
+    static QList<FormCS*> scanPayWindows(MainWindow& window)
+    {
+        QList<FormCS*> open;
+        if (FormSaoMaShouKuan* tab = window.collectionTab())
+            for (FormCS* scanPay : tab->findChildren<FormCS*>())
+                if (scanPay->isVisible())
+                    open.append(scanPay);
+        return open;
     }
 
     static QStringList shownTexts()
@@ -149,6 +165,95 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(window.currentTabIndex(), int(MainWindow::CollectionTab), 3000);
         QVERIFY(window.findChild<QRadioButton*>("smsk_btn")->isChecked());
         QCOMPARE(window.collectionTab()->amountText(), QString("99.00"));
+    }
+
+    void anAmountWaitsUntilTheTabIsOutOfItsModalLoop()
+    {
+        PseudoTerminal pos, display;
+        linkPorts(pos.devicePath(), display.devicePath());
+        configure(false);
+        MainWindow window;
+        window.findChild<QRadioButton*>("jycx_btn")->click();
+        QPointer<QWidget> queryTab = window.currentTab();
+        QSignalSpy amounts(window.serial(), &SerialPassThrough::amountReceived);
+
+        // The tab opens a dialog of its own (a row dialog, the busy box); the till sends an amount
+        // meanwhile. The tab must outlive its loop; the amount is put in right after.
+        int tabDuringLoop = -1;
+        bool aliveAfterLoop = false;
+        QTimer::singleShot(0, queryTab, [&] {
+            QDialog rowDialog(queryTab);
+            QTimer watch;
+            connect(&watch, &QTimer::timeout, &rowDialog, [&] {
+                if (amounts.isEmpty())
+                    return;
+                QTest::qWait(100); // the tab switch would happen here, inside the loop
+                tabDuringLoop = window.currentTabIndex();
+                rowDialog.reject();
+            });
+            watch.start(10);
+            QVERIFY(pos.write("\x1bQA8.80\r"));
+            modal::exec(rowDialog);
+            aliveAfterLoop = !queryTab.isNull();
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(window.currentTabIndex(), int(MainWindow::CollectionTab), 5000);
+        QCOMPARE(tabDuringLoop, int(MainWindow::QueryTab));
+        QVERIFY(aliveAfterLoop);
+        QCOMPARE(window.collectionTab()->amountText(), QString("8.80"));
+        QTRY_VERIFY(queryTab.isNull());
+    }
+
+    void oneScanPayWindowAndTheNewestAmount()
+    {
+        // A gateway that takes the request and never answers: a payment stays on its way until the
+        // client gives up.
+        QTcpServer silentGateway;
+        QVERIFY(silentGateway.listen(QHostAddress::LocalHost));
+        QVERIFY(writeFileBytes("data.ini", "[data_config]\ngateway_url=http://127.0.0.1:" +
+                                               QByteArray::number(silentGateway.serverPort()) + "/\n"));
+        HttpFun::setTimeoutForTesting(1500);
+        PseudoTerminal pos, display;
+        linkPorts(pos.devicePath(), display.devicePath());
+        configure(false);
+        MainWindow window;
+        FormSaoMaShouKuan* tab = window.collectionTab();
+
+        QVERIFY(pos.write("\x1bQA5.00\r"));
+        QTRY_COMPARE_WITH_TIMEOUT(tab->amountText(), QString("5.00"), 3000);
+        window.showWindow();
+        QCOMPARE(scanPayWindows(window).size(), 1);
+        QCOMPARE(scanPayWindows(window).at(0)->moneyFen(), qint64(500));
+
+        // A new amount while the window waits for a code: nothing was sent, so it goes, and the
+        // next call-up collects the new amount in one window.
+        QVERIFY(pos.write("\x1bQA6.00\r"));
+        QTRY_COMPARE_WITH_TIMEOUT(tab->amountText(), QString("6.00"), 3000);
+        QTRY_COMPARE(scanPayWindows(window).size(), 0);
+        window.showWindow();
+        window.showWindow();
+        QCOMPARE(scanPayWindows(window).size(), 1);
+        FormCS* paying = scanPayWindows(window).at(0);
+        QCOMPARE(paying->moneyFen(), qint64(600));
+
+        // A code is scanned; while the gateway has it, the window and its amount stay, and a new
+        // amount from the till waits.
+        QTest::keyClicks(paying, "134567890123456789");
+        QTest::keyClick(paying, Qt::Key_Return);
+        QVERIFY(paying->requestInFlight());
+        QVERIFY(pos.write("\x1bQA7.00\r"));
+        QTest::qWait(300);
+        QCOMPARE(tab->amountText(), QString("6.00"));
+        window.showWindow();
+        QCOMPARE(scanPayWindows(window), QList<FormCS*>{paying});
+
+        // No answer: the cashier is told; then the waiting amount takes the window's place.
+        QTRY_COMPARE_WITH_TIMEOUT(tab->amountText(), QString("7.00"), 5000);
+        QCOMPARE(shownTexts(), QStringList{"温馨提示/客户尚未输入密码或网络异常！请查看本机网络或者重新收款！"});
+        QTRY_COMPARE(scanPayWindows(window).size(), 0);
+        window.showWindow();
+        QCOMPARE(scanPayWindows(window).size(), 1);
+        QCOMPARE(scanPayWindows(window).at(0)->moneyFen(), qint64(700));
+        HttpFun::setTimeoutForTesting(0);
     }
 };
 

@@ -191,6 +191,9 @@ private slots:
         row("password empty", "demo", "", "click", QStringLiteral("密码不能为空"));
         row("Enter in password, account empty", "", "demo123", "enter-password", QStringLiteral("账号不能为空"));
         row("Enter in account, password empty", "demo", "", "enter-account", QStringLiteral("密码不能为空"));
+        // Enter in a field that is itself empty still says what is missing.
+        row("Enter in the empty password field", "demo", "", "enter-password", QStringLiteral("密码不能为空"));
+        row("Enter with both fields empty", "", "", "enter-account", QStringLiteral("账号和密码不能为空"));
     }
     void emptyFieldsAreRefusedBeforeSending()
     {
