@@ -245,6 +245,12 @@ private slots:
         QCOMPARE(tab->amountText(), QString("6.00"));
         window.showWindow();
         QCOMPARE(scanPayWindows(window), QList<FormCS*>{paying});
+        // 退出 now would lose the payment's outcome: the cashier is asked to wait, the program goes on.
+        QEventLoop running;
+        QTimer::singleShot(0, &window, &MainWindow::closeWindow);
+        QTimer::singleShot(300, &running, [&running] { running.exit(1); });
+        QCOMPARE(running.exec(), 1);
+        QCOMPARE(shownTexts(), QStringList{"提示信息/正在收款，请等待收款结果后再退出"});
 
         // No answer: the cashier is told; then the waiting amount takes the window's place.
         QTRY_COMPARE_WITH_TIMEOUT(tab->amountText(), QString("7.00"), 5000);
