@@ -3,6 +3,7 @@
 #include "Actions.h"
 #include "Controls.h"
 #include "Gateway.h"
+#include "PostRoute.h"
 
 #include <httplib.h>
 
@@ -80,7 +81,7 @@ void registerAdminRoutes(httplib::Server& server, Gateway& gateway, Controls& co
     server.Get("/admin/controls",
                [&](const httplib::Request&, httplib::Response& response) { reply(response, controls.describe()); });
 
-    server.Post("/admin/delay", [&](const httplib::Request& request, httplib::Response& response) {
+    postRoute(server, "/admin/delay", [&](const httplib::Request& request, httplib::Response& response) {
         const Form query = queryOf(request);
         std::optional<std::int64_t> ms;
         if (query.has("ms"))
@@ -94,7 +95,7 @@ void registerAdminRoutes(httplib::Server& server, Gateway& gateway, Controls& co
         reply(response, controls.describe());
     });
 
-    server.Post("/admin/respond", [&](const httplib::Request& request, httplib::Response& response) {
+    postRoute(server, "/admin/respond", [&](const httplib::Request& request, httplib::Response& response) {
         const Form query = queryOf(request);
         Controls::CannedReply canned;
         const std::optional<std::int64_t> status = parseDecimal(query.has("status") ? query.get("status") : "200");
@@ -111,7 +112,7 @@ void registerAdminRoutes(httplib::Server& server, Gateway& gateway, Controls& co
         reply(response, controls.describe());
     });
 
-    server.Post("/admin/reset", [&](const httplib::Request&, httplib::Response& response) {
+    postRoute(server, "/admin/reset", [&](const httplib::Request&, httplib::Response& response) {
         controls.reset();
         controls.clearRequests();
         reply(response, controls.describe());
@@ -127,7 +128,7 @@ void registerAdminRoutes(httplib::Server& server, Gateway& gateway, Controls& co
         reply(response, Json::object().set("version_code", version));
     });
 
-    server.Post("/admin/version", [&](const httplib::Request& request, httplib::Response& response) {
+    postRoute(server, "/admin/version", [&](const httplib::Request& request, httplib::Response& response) {
         const Form query = queryOf(request);
         if (!query.has("code"))
             return fail(response, "usage: POST /admin/version?code=3.0.2 (an empty code offers no version)");
@@ -135,7 +136,7 @@ void registerAdminRoutes(httplib::Server& server, Gateway& gateway, Controls& co
         reply(response, Json::object().set("version_code", query.get("code")));
     });
 
-    server.Post("/admin/print-orders", [&](const httplib::Request& request, httplib::Response& response) {
+    postRoute(server, "/admin/print-orders", [&](const httplib::Request& request, httplib::Response& response) {
         const Form query = queryOf(request);
         const std::string uname = query.has("uname") ? query.get("uname") : "demo";
         const std::optional<Json> body = Json::parse(request.body);

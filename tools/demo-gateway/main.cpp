@@ -4,6 +4,7 @@
 #include "Admin.h"
 #include "Controls.h"
 #include "Gateway.h"
+#include "PostRoute.h"
 #include "Store.h"
 
 #include <httplib.h>
@@ -135,9 +136,8 @@ int main(int argc, char** argv)
     server->set_payload_max_length(1 << 20);
     // Slow-action controls hold a worker each while they wait; keep plenty for everyone else.
     server->new_task_queue = [] { return new httplib::ThreadPool(32); };
-    server->Post("/api.php/Gateway/index", [&](const httplib::Request& request, httplib::Response& response) {
-        gateway.handle(request, response);
-    });
+    postRoute(*server, "/api.php/Gateway/index",
+              [&](const httplib::Request& request, httplib::Response& response) { gateway.handle(request, response); });
     registerAdminRoutes(*server, gateway, controls);
 
     int port = options.port;
