@@ -8,8 +8,13 @@
 
 #include <QPointer>
 #include <QProcess>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QtTest>
+
+#include <memory>
 
 namespace {
 // Collects every report of one request.
@@ -182,6 +187,42 @@ private slots:
     }
 };
 
+// A stand-in HTTPS gateway that speaks TLS 1.1 and nothing newer, with the given certificate.
+// It answers every request with a successful update reply.
+class Tls11Server : public QTcpServer
+{
+public:
+    Tls11Server(const QString& certFile, const QString& keyFile)
+        : m_certificate(QSslCertificate::fromPath(certFile).value(0)), m_key(readFileBytes(keyFile), QSsl::Rsa)
+    {}
+
+protected:
+    void incomingConnection(qintptr descriptor) override
+    {
+        auto* socket = new QSslSocket(this);
+        socket->setSocketDescriptor(descriptor);
+        socket->setLocalCertificate(m_certificate);
+        socket->setPrivateKey(m_key);
+        socket->setProtocol(QSsl::TlsV1_1);
+        auto request = std::make_shared<QByteArray>();
+        connect(socket, &QSslSocket::readyRead, socket, [socket, request] {
+            *request += socket->readAll();
+            if (!request->contains("\r\n\r\n"))
+                return;
+            const QByteArray body = R"({"content":{"code":1,"version_code":"3.0.1"}})";
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " +
+                          QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+            socket->disconnectFromHost();
+        });
+        connect(socket, &QSslSocket::disconnected, socket, &QObject::deleteLater);
+        socket->startServerEncryption();
+    }
+
+private:
+    QSslCertificate m_certificate;
+    QSslKey m_key;
+};
+
 // HTTPS: the gateway's certificate must be trusted, and TLS older than 1.2 is not spoken.
 class TestHttpFunTls : public QObject
 {
@@ -190,6 +231,9 @@ class TestHttpFunTls : public QObject
 private:
     QTemporaryDir m_certs;
     std::unique_ptr<DemoGateway> m_gateway;
+    std::unique_ptr<Tls11Server> m_tls11;
+
+    QString certFile() const { return m_certs.filePath("cert.pem"); }
 
 private slots:
     void initTestCase()
@@ -208,48 +252,83 @@ private slots:
                                "-keyout",
                                m_certs.filePath("key.pem"),
                                "-out",
-                               m_certs.filePath("cert.pem")};
+                               certFile()};
         QProcess openssl;
         openssl.start("openssl", args);
         QVERIFY(openssl.waitForFinished(30000));
         QCOMPARE(openssl.exitCode(), 0);
-        m_gateway = std::make_unique<DemoGateway>(
-            QStringList{"--cert", m_certs.filePath("cert.pem"), "--key", m_certs.filePath("key.pem")});
+        m_gateway =
+            std::make_unique<DemoGateway>(QStringList{"--cert", certFile(), "--key", m_certs.filePath("key.pem")});
         QVERIFY2(m_gateway->start(), qPrintable(m_gateway->error()));
         QVERIFY(m_gateway->url().startsWith("https://"));
+        m_tls11 = std::make_unique<Tls11Server>(certFile(), m_certs.filePath("key.pem"));
+        QVERIFY(m_tls11->listen(QHostAddress::LocalHost, 0));
     }
 
-    void untrustedCertificateIsRefused_data()
+    void certificateTrustedThroughTheMerchantsCaFile_data()
     {
         QTest::addColumn<QString>("scheme");
         QTest::newRow("https") << "https";
         QTest::newRow("HTTPS in capitals") << "HTTPS";
     }
-    void untrustedCertificateIsRefused()
+    void certificateTrustedThroughTheMerchantsCaFile()
     {
         QFETCH(QString, scheme);
-        ScopedWorkingDir dir; // no gateway-ca.pem here
-        const QString url = scheme + m_gateway->url().mid(5);
+        ScopedWorkingDir dir;
+        QVERIFY(QFile::copy(certFile(), dir.filePath("gateway-ca.pem")));
         Receiver r;
-        postAndWait(r, url, gateway::updateBody());
+        postAndWait(r, scheme + m_gateway->url().mid(5), gateway::updateBody());
+        QCOMPARE(r.reports.size(), 1);
+        QVERIFY(r.reports.at(0).first);
+        QVERIFY(r.reports.at(0).second.contains("version_code"));
+    }
+
+    void untrustedCertificateIsRefused()
+    {
+        ScopedWorkingDir dir; // no gateway-ca.pem here: the self-signed certificate is nobody's
+        Receiver r;
+        postAndWait(r, m_gateway->url(), gateway::updateBody());
         QCOMPARE(r.reports.size(), 1);
         QCOMPARE(r.reports.at(0).first, false);
     }
 
-    void certificateTrustedThroughTheMerchantsCaFile()
+    void serverOfferingOnlyTls11IsRefused()
     {
         ScopedWorkingDir dir;
-        QVERIFY(QFile::copy(m_certs.filePath("cert.pem"), dir.filePath("gateway-ca.pem")));
+        QVERIFY(QFile::copy(certFile(), dir.filePath("gateway-ca.pem"))); // trusted: only the protocol is wrong
+
+        // The stand-in does serve a client that accepts TLS 1.1 ...
+        QSslSocket older;
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.setProtocol(QSsl::TlsV1_1);
+        tls.setCaCertificates(tls.caCertificates() + QSslCertificate::fromPath(certFile()));
+        older.setSslConfiguration(tls);
+        older.connectToHostEncrypted("127.0.0.1", m_tls11->serverPort());
+        QTRY_VERIFY2_WITH_TIMEOUT(older.isEncrypted(), qPrintable(older.errorString()), 5000);
+        older.write("POST / HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 0\r\n\r\n");
+        QTRY_VERIFY_WITH_TIMEOUT(older.state() == QAbstractSocket::UnconnectedState, 5000);
+        QVERIFY(older.readAll().startsWith("HTTP/1.1 200 OK\r\n"));
+
+        // ... but not the cashier client.
         Receiver r;
-        postAndWait(r, m_gateway->url(), gateway::updateBody());
+        postAndWait(r, QString("https://127.0.0.1:%1/api.php/Gateway/index").arg(m_tls11->serverPort()),
+                    gateway::updateBody());
         QCOMPARE(r.reports.size(), 1);
-        QVERIFY(r.reports.at(0).first);
-        QVERIFY(r.reports.at(0).second.contains("version_code"));
+        QCOMPARE(r.reports.at(0).first, false);
     }
 };
 
 int main(int argc, char** argv)
 {
+    // OpenSSL as configured on this system already refuses TLS below 1.2 (its security level) for
+    // every program. Lowered for this process, so that what HttpFun asks for itself is what is tested.
+    QTemporaryDir opensslConfig;
+    const QString configFile = opensslConfig.filePath("openssl.cnf");
+    if (!writeFileBytes(configFile, "openssl_conf = init\n[init]\nssl_conf = ssl\n[ssl]\nsystem_default = tls\n"
+                                    "[tls]\nMinProtocol = None\nCipherString = DEFAULT@SECLEVEL=0\n"))
+        return 1;
+    qputenv("OPENSSL_CONF", QFile::encodeName(configFile));
+
     QCoreApplication app(argc, argv);
     int status = 0;
     {

@@ -184,6 +184,10 @@ private slots:
                 QVERIFY(sameFields(r, AppConfigRecord::fromBytes(bytes.left(124))));
                 QVERIFY(r.itemName.size() <= 50);
             }
+            // Whatever was read is written back unchanged when another setting is saved.
+            const QByteArray written = r.toBytes();
+            QCOMPARE(written.size(), 124);
+            QVERIFY(sameFields(AppConfigRecord::fromBytes(written), r));
             // Loading never changes the file.
             QCOMPARE(readFileBytes("app.config"), bytes);
         }

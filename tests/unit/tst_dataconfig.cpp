@@ -52,8 +52,10 @@ private slots:
         QVERIFY(QFileInfo(dir.filePath("locked.ini")).isDir());
     }
 
-    void randomBytesNeverCrash()
+    void anyFileReadsSanelyAndIsNotRewrittenByReading()
     {
+        // Whatever a damaged or foreign data.ini holds: every getter gives a usable value, reading
+        // leaves the file exactly as it was, and a setting written afterwards reads back.
         ScopedWorkingDir dir;
         auto* rng = QRandomGenerator::global();
         for (int round = 0; round < 50; ++round) {
@@ -62,8 +64,19 @@ private slots:
                 b = char(rng->bounded(256));
             const QString name = dir.filePath(QString("random%1.ini").arg(round));
             QVERIFY(writeFileBytes(name, bytes));
+            const QByteArray hex = bytes.toHex(); // to reproduce a failure
             DataConfig store(name);
+            QCOMPARE(store.getUser().size(), 3);
+            QVERIFY2(!store.getServiceHotline().trimmed().isEmpty(), hex.constData());
+            const int poll = store.getPrintPollSeconds();
+            QVERIFY2(poll == 0 || poll >= 5, hex.constData());
             snapshot(store);
+            store.getGatewayUrl();
+            QVERIFY2(readFileBytes(name) == bytes, hex.constData()); // after every getter has run
+
+            store.setShopName(QStringLiteral("中文店"));
+            QVERIFY2(store.getShopName() == QStringLiteral("中文店"), hex.constData());
+            QVERIFY2(DataConfig(name).getShopName() == QStringLiteral("中文店"), hex.constData());
         }
     }
 

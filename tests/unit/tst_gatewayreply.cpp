@@ -2,7 +2,7 @@
 #include "net/SessionData.h"
 
 #include <QJsonArray>
-#include <QRandomGenerator>
+#include <QJsonDocument>
 #include <QtTest>
 
 using namespace gateway;
@@ -15,26 +15,26 @@ private slots:
     void contentOfWhateverArrives_data()
     {
         QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<int>("keys");
-        QTest::newRow("normal") << QByteArray("{\"content\":{\"code\":1,\"msg\":\"ok\"}}") << 2;
-        QTest::newRow("empty object") << QByteArray("{}") << 0;
-        QTest::newRow("empty body") << QByteArray() << 0;
-        QTest::newRow("html error page") << QByteArray("<html><body>502 Bad Gateway</body></html>") << 0;
-        QTest::newRow("timeout text") << QByteArray("timeout") << 0;
-        QTest::newRow("array") << QByteArray("[{\"content\":{\"code\":1}}]") << 0;
-        QTest::newRow("content not an object") << QByteArray("{\"content\":\"x\"}") << 0;
-        QTest::newRow("content null") << QByteArray("{\"content\":null}") << 0;
-        QTest::newRow("truncated") << QByteArray("{\"content\":{\"code\":1,\"ms") << 0;
-        QTest::newRow("byte order mark") << QByteArray("\xef\xbb\xbf{\"content\":{\"a\":1}}") << -1;
+        QTest::addColumn<QByteArray>("content"); // what is read, as compact JSON
+        QTest::newRow("normal") << QByteArray("{\"content\":{\"code\":1,\"msg\":\"ok\"}}")
+                                << QByteArray("{\"code\":1,\"msg\":\"ok\"}");
+        // Some servers put a UTF-8 byte order mark before the JSON: the reply is still read.
+        QTest::newRow("byte order mark") << QByteArray("\xef\xbb\xbf{\"content\":{\"code\":1,\"msg\":\"ok\"}}")
+                                         << QByteArray("{\"code\":1,\"msg\":\"ok\"}");
+        QTest::newRow("empty object") << QByteArray("{}") << QByteArray("{}");
+        QTest::newRow("empty body") << QByteArray() << QByteArray("{}");
+        QTest::newRow("html error page") << QByteArray("<html><body>502 Bad Gateway</body></html>") << QByteArray("{}");
+        QTest::newRow("timeout text") << QByteArray("timeout") << QByteArray("{}");
+        QTest::newRow("array") << QByteArray("[{\"content\":{\"code\":1}}]") << QByteArray("{}");
+        QTest::newRow("content not an object") << QByteArray("{\"content\":\"x\"}") << QByteArray("{}");
+        QTest::newRow("content null") << QByteArray("{\"content\":null}") << QByteArray("{}");
+        QTest::newRow("truncated") << QByteArray("{\"content\":{\"code\":1,\"ms") << QByteArray("{}");
     }
     void contentOfWhateverArrives()
     {
         QFETCH(QByteArray, body);
-        QFETCH(int, keys);
-        const QJsonObject content = replyContent(body);
-        if (keys >= 0)
-            QCOMPARE(content.size(), keys);
-        QCOMPARE(jsonInt(content.value("code")), keys == 2 ? 1 : 0);
+        QFETCH(QByteArray, content);
+        QCOMPARE(QJsonDocument(replyContent(body)).toJson(QJsonDocument::Compact), content);
     }
 
     void refundReplyIsReadAtTopLevel()
@@ -43,21 +43,6 @@ private slots:
         QCOMPARE(jsonInt(top.value("code")), 5);
         QCOMPARE(jsonText(top.value("msg")), QStringLiteral("退款密码错误"));
         QVERIFY(replyObject("not json").isEmpty());
-    }
-
-    void randomBytesNeverCrash()
-    {
-        auto* rng = QRandomGenerator::global();
-        const QByteArray seeds[] = {"{\"content\":{\"list\":[1,2,{\"a\":\"b\"}],\"num\":\"2\"}}", "{}", "[]", "\"s\""};
-        for (int i = 0; i < 2000; ++i) {
-            QByteArray body = seeds[i % 4];
-            const int flips = int(rng->bounded(6));
-            for (int f = 0; f < flips && !body.isEmpty(); ++f)
-                body[int(rng->bounded(body.size()))] = char(rng->bounded(256));
-            const QJsonObject content = replyContent(body);
-            jsonInt(content.value("num"));
-            jsonText(content.value("list"));
-        }
     }
 
     void textOfAnyValue()
