@@ -17,6 +17,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QWindow>
 
 FormCS::FormCS(QWidget* parent, const QString& amountText)
     : QWidget(parent), m_amountText(amountText), ui(std::make_unique<Ui::FormCS>())
@@ -50,6 +51,17 @@ void FormCS::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     activateWindow();
     grabKeyboard();
+    // The show event comes before the window is on screen, and X refuses a grab for a window that
+    // is not (GrabNotViewable): the grab is asked for again each time the window is exposed.
+    windowHandle()->installEventFilter(this);
+}
+
+bool FormCS::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed() &&
+        QWidget::keyboardGrabber() == this)
+        windowHandle()->setKeyboardGrabEnabled(true);
+    return QWidget::eventFilter(watched, event);
 }
 
 void FormCS::closeEvent(QCloseEvent* event)
@@ -84,7 +96,10 @@ void FormCS::keyPressEvent(QKeyEvent* event)
         close();
         break;
     default:
-        m_payCode += event->text();
+        // While this window holds the keyboard, shortcuts such as Alt+Z arrive here too; a scanner
+        // types plain characters only.
+        if (!(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+            m_payCode += event->text();
         break;
     }
     event->accept();

@@ -1,0 +1,365 @@
+// The real program on a real X server, driven the way a cashier and the shop's devices drive it:
+// keys from xdotool (through XTEST, so the server treats them as typed), till amounts written to a
+// pseudo-terminal standing in for the serial line, payments settled by the demo gateway. What the
+// program did is read from outside: which windows are on screen, what the gateway received, and
+// whether the process is still running.
+//
+// The flows run in order against one running program, each starting where the previous one ended.
+
+#include "DemoGateway.h"
+#include "PseudoTerminal.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QProcess>
+#include <QRasterWindow>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTextCodec>
+#include <QtTest>
+
+namespace {
+
+const QString kLogin = QStringLiteral("登录界面");
+const QString kSelectShop = QStringLiteral("选择门店");
+const QString kMain = QStringLiteral("澜川岚客钱包");
+const QString kScanPay = QStringLiteral("扫码收款");
+const QString kTradeResult = QStringLiteral("收款成功");
+const QString kNotice = QStringLiteral("提示信息");
+const QString kScanPayAction = QStringLiteral("Pay.Ace.scanpay");
+
+constexpr int kWaitMs = 10000;
+// Long enough for a key press to travel xdotool → X server → program and for the program to act on
+// it, so that "nothing happened" means something.
+constexpr int kSettleMs = 500;
+
+// Runs a helper program to the end; its standard output, or a null array when it failed.
+QByteArray run(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return QByteArray();
+    const QByteArray out = process.readAllStandardOutput();
+    return out.isNull() ? QByteArray("") : out;
+}
+
+bool xdotool(const QStringList& arguments)
+{
+    return !run(QStringLiteral("xdotool"), arguments).isNull();
+}
+
+// The mapped top-level windows whose title is exactly `title`.
+QStringList visibleWindows(const QString& title)
+{
+    // xdotool exits with 1 when nothing matches; that is an empty list here.
+    QProcess process;
+    process.start(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", "^" + title + "$"});
+    process.waitForFinished(10000);
+    return QString::fromLatin1(process.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+bool isVisible(const QString& title)
+{
+    return !visibleWindows(title).isEmpty();
+}
+
+// Gives `title` the keyboard focus, through the window manager as a click on it would.
+bool activate(const QString& title)
+{
+    const QStringList ids = visibleWindows(title);
+    return ids.size() == 1 && xdotool({"windowactivate", "--sync", ids.first()});
+}
+
+QImage screen()
+{
+    return QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+}
+
+// The screen once nothing on it changes any more.
+QImage stillScreen()
+{
+    QImage previous = screen();
+    for (int i = 0; i < 50; ++i) {
+        QTest::qWait(100);
+        QImage next = screen();
+        if (next == previous)
+            return next;
+        previous = next;
+    }
+    return previous;
+}
+
+// A window of another application that holds the keyboard focus, counting the keys it is given:
+// the till program in the foreground while a customer's code is scanned.
+class OtherApplication : public QRasterWindow
+{
+public:
+    int keyPresses = 0;
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(QRect(QPoint(), size()), Qt::darkGreen); }
+    void keyPressEvent(QKeyEvent*) override { ++keyPresses; }
+};
+
+} // namespace
+
+class TestCashierX11 : public QObject
+{
+    Q_OBJECT
+
+private:
+    QProcess m_windowManager;
+    DemoGateway m_gateway;
+    PseudoTerminal m_till;
+    QTemporaryDir m_work;
+    QTemporaryDir m_config;
+    QProcess m_cashier;
+    // Each flow needs the program where the previous one left it.
+    bool m_ready = false;
+
+    QJsonArray scanPayRequests()
+    {
+        return QJsonDocument::fromJson(m_gateway.adminGet("requests?action=" + kScanPayAction)).array();
+    }
+
+    QString fieldOf(const QJsonArray& requests, int index, const QString& field)
+    {
+        return requests.at(index).toObject().value("fields").toObject().value(field).toString();
+    }
+
+    // Sends an amount from the till and waits until the program has reacted to it on screen.
+    bool tillSends(const QByteArray& amount)
+    {
+        const QImage before = stillScreen();
+        if (!m_till.write("\x1bQA" + amount + "\r"))
+            return false;
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < kWaitMs) {
+            QTest::qWait(50);
+            if (screen() != before)
+                return true;
+        }
+        return false;
+    }
+
+    // The most windows titled `title` seen at once over the settle time.
+    int mostWindowsOver(const QString& title)
+    {
+        int most = 0;
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < kSettleMs) {
+            most = qMax(most, visibleWindows(title).size());
+            QTest::qWait(50);
+        }
+        return most;
+    }
+
+    // A customer's code through the scanner: a burst of digits and Return, sent to whoever has the
+    // keyboard rather than to a window of our choosing.
+    bool scan(const QString& code) { return xdotool({"type", "--delay", "1", code}) && xdotool({"key", "Return"}); }
+
+private slots:
+    void initTestCase()
+    {
+        const QString executable = qEnvironmentVariable("CASHIER_EXECUTABLE");
+        QVERIFY2(QFileInfo(executable).isExecutable(), qPrintable(executable));
+        QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+
+        // Without a window manager X leaves the focus nowhere once a window closes.
+        m_windowManager.start(QStringLiteral("openbox"), {"--sm-disable"});
+        QVERIFY2(m_windowManager.waitForStarted(10000), "openbox is missing (scripts/setup installs it)");
+        QTRY_VERIFY_WITH_TIMEOUT(run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id"), kWaitMs);
+
+        QVERIFY2(m_gateway.start(), qPrintable(m_gateway.error()));
+        QVERIFY(m_till.isValid());
+        QVERIFY(m_work.isValid() && m_config.isValid());
+
+        // app.config stays at its defaults: the till on COM9, no customer display.
+        QVERIFY(QDir(m_work.path()).mkdir("ports"));
+        QVERIFY(QFile::link(m_till.devicePath(), m_work.filePath("ports/COM9")));
+        // The demo login remembered, no version check, no receipts (printing is not the point here),
+        // no print-order polling.
+        QByteArray ini = "[data_config]\ngateway_url=" + m_gateway.url().toUtf8() + "\n";
+        ini += "user=demo\npwd=demo123\nremPwdstatus=true\ncheck_updata=1\nprint_poll_seconds=0\n";
+        ini += "printerName=" + QTextCodec::codecForName("GB2312")->fromUnicode(QStringLiteral("不打印小票")) + "\n";
+        QVERIFY(writeFileBytes(m_work.filePath("data.ini"), ini));
+
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", m_config.path());
+        m_cashier.setProcessEnvironment(env);
+        m_cashier.setWorkingDirectory(m_work.path());
+        m_cashier.setProcessChannelMode(QProcess::ForwardedChannels);
+        m_cashier.start(executable, QStringList());
+        QVERIFY(m_cashier.waitForStarted(10000));
+        m_ready = true;
+    }
+
+    void init()
+    {
+        if (!m_ready)
+            QSKIP("the flow before this one did not finish");
+        m_ready = false;
+    }
+
+    void cleanup()
+    {
+        if (!QTest::currentTestFailed())
+            return;
+        const QString shot = QDir::temp().filePath(
+            QStringLiteral("tst_cashier_x11-%1.png").arg(QString::fromLatin1(QTest::currentTestFunction())));
+        if (!run("import", {"-window", "root", shot}).isNull())
+            qWarning().noquote() << "screen at the failure:" << shot;
+    }
+
+    void cleanupTestCase()
+    {
+        // No tray to quit from under a bare X server: the program is ended from outside.
+        if (m_cashier.state() != QProcess::NotRunning) {
+            m_cashier.kill();
+            m_cashier.waitForFinished(5000);
+        }
+        m_windowManager.kill();
+        m_windowManager.waitForFinished(5000);
+    }
+
+    void loginThenShopSelectionStaysUntilConfirmed()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(isVisible(kLogin), kWaitMs);
+        // The remembered account is filled in: Return logs in.
+        QVERIFY(activate(kLogin));
+        QVERIFY(xdotool({"key", "Return"}));
+        QTRY_VERIFY_WITH_TIMEOUT(isVisible(kSelectShop), kWaitMs);
+        QVERIFY(!isVisible(kLogin));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !QJsonDocument::fromJson(m_gateway.adminGet("requests?action=Account.Shop.listShop")).array().isEmpty(),
+            kWaitMs);
+
+        // Escape does not dismiss the shop choice, and above all does not end the program.
+        QVERIFY(activate(kSelectShop));
+        QVERIFY(xdotool({"key", "Escape"}));
+        QTest::qWait(kSettleMs);
+        QCOMPARE(m_cashier.state(), QProcess::Running);
+        QVERIFY(isVisible(kSelectShop));
+
+        QVERIFY(activate(kSelectShop));
+        QVERIFY(xdotool({"key", "KP_Enter"}));
+        QTRY_VERIFY_WITH_TIMEOUT(isVisible(kMain), kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!isVisible(kSelectShop), kWaitMs);
+        m_ready = true;
+    }
+
+    void tillAmountReplacesTheOneWaitingForAScan()
+    {
+        QVERIFY(tillSends("8.86"));
+        QVERIFY(xdotool({"key", "alt+z"}));
+        QTRY_VERIFY_WITH_TIMEOUT(isVisible(kScanPay), kWaitMs);
+
+        // The customer changes their mind before paying: the till sends the new total.
+        QVERIFY(tillSends("12.34"));
+        QVERIFY(xdotool({"key", "alt+z"}));
+        QTRY_VERIFY_WITH_TIMEOUT(isVisible(kScanPay), kWaitMs);
+        QCOMPARE(mostWindowsOver(kScanPay), 1);
+        // Pressed again while the window is up, the key only brings that window forward.
+        QVERIFY(xdotool({"key", "alt+z"}));
+        QCOMPARE(mostWindowsOver(kScanPay), 1);
+
+        // The till program has the focus when the code is scanned; the scan-pay window takes the
+        // keys all the same, and the till program gets none of them.
+        OtherApplication till;
+        till.setTitle(QStringLiteral("till program"));
+        till.resize(200, 120);
+        till.setPosition(20, 20);
+        till.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&till));
+        QVERIFY(xdotool({"windowactivate", "--sync", QString::number(till.winId())}));
+        QCOMPARE(run("xdotool", {"getwindowfocus"}).trimmed().toULongLong(), quint64(till.winId()));
+        QVERIFY(isVisible(kScanPay));
+        QVERIFY(scan(QStringLiteral("134567890123456781")));
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            !scanPayRequests().isEmpty(),
+            qPrintable(QStringLiteral("nothing charged; the focused window got %1 keys").arg(till.keyPresses)),
+            kWaitMs);
+        const QJsonArray requests = scanPayRequests();
+        QCOMPARE(fieldOf(requests, 0, "auth_code"), QStringLiteral("134567890123456781"));
+        QCOMPARE(fieldOf(requests, 0, "money"), QStringLiteral("1234"));
+        // The first shop of the list, chosen at log-in.
+        QCOMPARE(fieldOf(requests, 0, "shopid"), QStringLiteral("1001"));
+        QCOMPARE(till.keyPresses, 0);
+
+        QTRY_VERIFY_WITH_TIMEOUT(isVisible(kTradeResult), kWaitMs);
+        QVERIFY(!isVisible(kScanPay));
+        QTest::qWait(kSettleMs);
+        QCOMPARE(scanPayRequests().size(), 1);
+        m_ready = true;
+    }
+
+    void closingTheLastWindowKeepsTheProgramInTheTray()
+    {
+        QVERIFY(isVisible(kTradeResult));
+        // Escape in the main window sends it to the tray while the trade result stays up.
+        QVERIFY(activate(kMain));
+        QVERIFY(xdotool({"key", "Escape"}));
+        QTRY_VERIFY_WITH_TIMEOUT(!isVisible(kMain), kWaitMs);
+        QVERIFY(isVisible(kTradeResult));
+
+        // Closing the trade result leaves no window of the program on screen.
+        QVERIFY(activate(kTradeResult));
+        QVERIFY(xdotool({"key", "Escape"}));
+        QTRY_VERIFY_WITH_TIMEOUT(!isVisible(kTradeResult), kWaitMs);
+        QTest::qWait(kSettleMs);
+        QCOMPARE(m_cashier.state(), QProcess::Running);
+
+        QVERIFY(xdotool({"key", "alt+z"}));
+        QTRY_VERIFY_WITH_TIMEOUT(isVisible(kMain), kWaitMs);
+        m_ready = true;
+    }
+
+    void keypadTakesTypingButNotScannerBursts()
+    {
+        QVERIFY(!isVisible(kScanPay));
+        const int chargedBefore = scanPayRequests().size();
+
+        // A scanner read into the keypad (no scan-pay window open) is dropped whole: there is still
+        // no amount to collect.
+        QVERIFY(activate(kMain));
+        QVERIFY(xdotool({"type", "--delay", "1", "12345"}));
+        QTest::qWait(kSettleMs);
+        QVERIFY(xdotool({"key", "Return"}));
+        QTRY_VERIFY_WITH_TIMEOUT(isVisible(kNotice), kWaitMs);
+        QVERIFY(!isVisible(kScanPay));
+        QVERIFY(activate(kNotice));
+        QVERIFY(xdotool({"key", "Return"}));
+        QTRY_VERIFY_WITH_TIMEOUT(!isVisible(kNotice), kWaitMs);
+
+        // The same keys at a person's pace make the amount.
+        QVERIFY(activate(kMain));
+        QVERIFY(xdotool({"type", "--delay", "150", "23.45"}));
+        QTest::qWait(kSettleMs);
+        QVERIFY(xdotool({"key", "Return"}));
+        QTRY_VERIFY_WITH_TIMEOUT(isVisible(kScanPay), kWaitMs);
+        QVERIFY(!isVisible(kNotice));
+        QVERIFY(scan(QStringLiteral("134567890123456782")));
+        QTRY_COMPARE_WITH_TIMEOUT(scanPayRequests().size(), chargedBefore + 1, kWaitMs);
+        const QJsonArray requests = scanPayRequests();
+        QCOMPARE(fieldOf(requests, chargedBefore, "auth_code"), QStringLiteral("134567890123456782"));
+        QCOMPARE(fieldOf(requests, chargedBefore, "money"), QStringLiteral("2345"));
+        QTRY_VERIFY_WITH_TIMEOUT(isVisible(kTradeResult), kWaitMs);
+        QTest::qWait(kSettleMs);
+        QCOMPARE(scanPayRequests().size(), chargedBefore + 1);
+        QCOMPARE(m_cashier.state(), QProcess::Running);
+        m_ready = true;
+    }
+};
+
+QTEST_MAIN(TestCashierX11)
+#include "tst_cashier_x11.moc"
