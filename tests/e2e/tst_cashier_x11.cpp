@@ -359,6 +359,30 @@ private slots:
         QCOMPARE(m_cashier.state(), QProcess::Running);
         m_ready = true;
     }
+
+    void quitFromTheFloatingWidgetsMenuEndsTheProgram()
+    {
+        QVERIFY(activate(kTradeResult));
+        QVERIFY(xdotool({"key", "Escape"}));
+        QTRY_VERIFY_WITH_TIMEOUT(!isVisible(kTradeResult), kWaitMs);
+        QVERIFY(activate(kMain));
+        QVERIFY(xdotool({"key", "Escape"}));
+        QTRY_VERIFY_WITH_TIMEOUT(!isVisible(kMain), kWaitMs);
+
+        // The floating widget stands in for the window; its menu's last entry is "退出".
+        QStringList floating;
+        QTRY_VERIFY_WITH_TIMEOUT(!(floating = visibleWindows(QStringLiteral("Form"))).isEmpty(), kWaitMs);
+        QCOMPARE(floating.size(), 1);
+        QVERIFY(xdotool({"mousemove", "--window", floating.first(), "40", "40"}));
+        QVERIFY(xdotool({"click", "3"}));
+        QTest::qWait(kSettleMs);
+        QCOMPARE(m_cashier.state(), QProcess::Running);
+        QVERIFY(xdotool({"key", "Up"}));
+        QVERIFY(xdotool({"key", "Return"}));
+        QTRY_COMPARE_WITH_TIMEOUT(m_cashier.state(), QProcess::NotRunning, kWaitMs);
+        QCOMPARE(m_cashier.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(m_cashier.exitCode(), 0);
+    }
 };
 
 QTEST_MAIN(TestCashierX11)
