@@ -16,11 +16,16 @@ DataConfig& DataConfig::instance()
     return store;
 }
 
-DataConfig::DataConfig(const QString& fileName)
-    : m_settings(std::make_unique<QSettings>(fileName, QSettings::IniFormat))
+namespace {
+std::unique_ptr<QSettings> openSettings(const QString& fileName)
 {
-    m_settings->setIniCodec(QTextCodec::codecForName("GB2312"));
+    auto settings = std::make_unique<QSettings>(fileName, QSettings::IniFormat);
+    settings->setIniCodec(QTextCodec::codecForName("GB2312"));
+    return settings;
 }
+} // namespace
+
+DataConfig::DataConfig(const QString& fileName) : m_settings(openSettings(fileName)) {}
 
 DataConfig::~DataConfig() = default;
 
@@ -29,14 +34,47 @@ QString DataConfig::fileName() const
     return m_settings->fileName();
 }
 
-void DataConfig::write(const QString& key, const QVariant& value)
+bool DataConfig::write(const QString& key, const QVariant& value)
 {
+    return write({{key, value}});
+}
+
+bool DataConfig::write(const QList<QPair<QString, QVariant>>& values)
+{
+    if (m_writeFailed) {
+        // A failed write's error sticks to its QSettings object: the next write starts afresh.
+        const QString fileName = m_settings->fileName();
+        m_settings.reset();
+        m_settings = openSettings(fileName);
+        m_writeFailed = false;
+    }
     m_settings->beginGroup(kGroup);
-    m_settings->setValue(key, value);
+    QList<QPair<QString, QVariant>> before;
+    for (const auto& entry : values) {
+        before.append({entry.first, m_settings->value(entry.first)});
+        m_settings->setValue(entry.first, entry.second);
+    }
     m_settings->endGroup();
     // Written through at once: a cashier PC is often switched off at the wall, and a setting
     // that only lived in memory would be gone.
     m_settings->sync();
+    // A FormatError only says the file held lines that are not INI (a damaged file): they are
+    // dropped and the write went through.
+    if (m_settings->status() != QSettings::AccessError)
+        return true;
+
+    // QSettings keeps a change it could not write and writes it with the next save that succeeds;
+    // a change the cashier was told had failed must not turn up later. Put the old values back.
+    m_settings->beginGroup(kGroup);
+    for (const auto& entry : before) {
+        if (entry.second.isValid())
+            m_settings->setValue(entry.first, entry.second);
+        else
+            m_settings->remove(entry.first);
+    }
+    m_settings->endGroup();
+    m_writeFailed = true;
+    return false;
 }
 
 QVariant DataConfig::read(const QString& key)
@@ -49,9 +87,9 @@ QVariant DataConfig::read(const QString& key)
     return value;
 }
 
-void DataConfig::setCheck(const QString& check)
+bool DataConfig::setCheck(const QString& check)
 {
-    write(QStringLiteral("check"), check);
+    return write(QStringLiteral("check"), check);
 }
 
 int DataConfig::getCheck()
@@ -60,9 +98,9 @@ int DataConfig::getCheck()
     return m_check;
 }
 
-void DataConfig::setPrinterName(const QString& printerName)
+bool DataConfig::setPrinterName(const QString& printerName)
 {
-    write(QStringLiteral("printerName"), printerName);
+    return write(QStringLiteral("printerName"), printerName);
 }
 
 QString DataConfig::getPrinterName()
@@ -71,9 +109,9 @@ QString DataConfig::getPrinterName()
     return m_printerName;
 }
 
-void DataConfig::setShopName(const QString& shopName)
+bool DataConfig::setShopName(const QString& shopName)
 {
-    write(QStringLiteral("shopName"), shopName);
+    return write(QStringLiteral("shopName"), shopName);
 }
 
 QString DataConfig::getShopName()
@@ -82,14 +120,11 @@ QString DataConfig::getShopName()
     return m_shopName;
 }
 
-void DataConfig::setUser(const QString& user, const QString& password, bool rememberPassword)
+bool DataConfig::setUser(const QString& user, const QString& password, bool rememberPassword)
 {
-    m_settings->beginGroup(kGroup);
-    m_settings->setValue(QStringLiteral("user"), user);
-    m_settings->setValue(QStringLiteral("pwd"), rememberPassword ? password : QString());
-    m_settings->setValue(QStringLiteral("remPwdstatus"), rememberPassword);
-    m_settings->endGroup();
-    m_settings->sync();
+    return write({{QStringLiteral("user"), user},
+                  {QStringLiteral("pwd"), rememberPassword ? password : QString()},
+                  {QStringLiteral("remPwdstatus"), rememberPassword}});
 }
 
 QStringList DataConfig::getUser()
@@ -101,9 +136,9 @@ QStringList DataConfig::getUser()
     return m_user;
 }
 
-void DataConfig::setCheckUpdata(int checkUpdata)
+bool DataConfig::setCheckUpdata(int checkUpdata)
 {
-    write(QStringLiteral("check_updata"), checkUpdata);
+    return write(QStringLiteral("check_updata"), checkUpdata);
 }
 
 int DataConfig::getCheckUpdata()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -12,6 +14,10 @@ class QSettings;
 // preferred shop, remembered login and the update-check switch. All keys live in the group
 // "data_config"; Chinese values are stored as GB2312. Every getter reads the file again, so a
 // value edited by hand or by another copy of the program is seen at once.
+//
+// Setters write the file through at once and return false when it could not be written (read-only,
+// held open by another program, a full disk): the file keeps what it had, and the refused change is
+// dropped rather than slipping onto the disk with some later save.
 class DataConfig
 {
 public:
@@ -25,21 +31,21 @@ public:
     DataConfig(const DataConfig&) = delete;
     DataConfig& operator=(const DataConfig&) = delete;
 
-    void setCheck(const QString& check);
+    bool setCheck(const QString& check);
     int getCheck();
 
-    void setPrinterName(const QString& printerName);
+    bool setPrinterName(const QString& printerName);
     QString getPrinterName();
 
-    void setShopName(const QString& shopName);
+    bool setShopName(const QString& shopName);
     QString getShopName();
 
     // The password reaches the disk only when it is to be remembered; otherwise "pwd" is emptied.
-    void setUser(const QString& user, const QString& password, bool rememberPassword);
+    bool setUser(const QString& user, const QString& password, bool rememberPassword);
     // [0] user, [1] pwd, [2] remPwdstatus as stored ("true", "false" or empty).
     QStringList getUser();
 
-    void setCheckUpdata(int checkUpdata);
+    bool setCheckUpdata(int checkUpdata);
     int getCheckUpdata();
 
     // The gateway address to use instead of the built-in one ("gateway_url"); empty when unset.
@@ -56,10 +62,13 @@ public:
     QString fileName() const;
 
 private:
-    void write(const QString& key, const QVariant& value);
+    bool write(const QString& key, const QVariant& value);
+    // Sets the keys and writes the file; when that fails, the old values are put back.
+    bool write(const QList<QPair<QString, QVariant>>& values);
     QVariant read(const QString& key);
 
     std::unique_ptr<QSettings> m_settings;
+    bool m_writeFailed = false;
     int m_check = 0;
     QString m_printerName;
     QString m_shopName;

@@ -6,6 +6,16 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+namespace {
+// data.ini is written with the system's own line ends: CRLF on Windows, where the shop's other tools
+// (and Notepad) read it, LF elsewhere.
+#ifdef Q_OS_WIN
+const QByteArray kEol = "\r\n";
+#else
+const QByteArray kEol = "\n";
+#endif
+} // namespace
+
 class TestDataConfig : public QObject
 {
     Q_OBJECT
@@ -143,13 +153,34 @@ private slots:
 
         // Read straight from the file while the store is still alive: nothing may wait in memory.
         const QString text = QString::fromLatin1(readFileBytes(dir.filePath("data.ini")));
-        QVERIFY2(text.startsWith("[data_config]\n"), qPrintable(text));
+        QVERIFY2(text.startsWith("[data_config]" + kEol), qPrintable(text));
         for (const char* line : {"check=1", "printerName=Receipt-58", "shopName=Main street", "check_updata=1",
                                  "user=cashier01", "pwd=s3cret", "remPwdstatus=true"})
-            QVERIFY2(text.contains(QLatin1String(line) + QLatin1Char('\n')), line);
+            QVERIFY2(text.contains(QLatin1String(line) + kEol), line);
+        // One kind of line end throughout: no bare LF among CRLFs, no CR left over.
+        QCOMPARE(text.count('\n'), text.count(QString::fromLatin1(kEol)));
 
         DataConfig reopened(dir.filePath("data.ini"));
         QCOMPARE(snapshot(reopened), (QStringList{"1", "Receipt-58", "Main street", "cashier01|s3cret|true", "1"}));
+    }
+
+    void aRefusedSaveIsReportedAndNeverLandsLater()
+    {
+        ScopedWorkingDir dir;
+        // Something in the way of the file (a folder stops even root).
+        QVERIFY(QDir().mkdir("data.ini"));
+        DataConfig store(dir.filePath("data.ini"));
+        QVERIFY(!store.setShopName("refused shop"));
+        QVERIFY(!store.setUser("cashier01", "s3cret", true));
+
+        // Once the way is clear, the next save writes only what it was given.
+        QVERIFY(QDir().rmdir("data.ini"));
+        QVERIFY(store.setPrinterName("Receipt-58"));
+        const QByteArray onDisk = readFileBytes(dir.filePath("data.ini"));
+        QVERIFY2(onDisk.contains("printerName=Receipt-58"), onDisk.constData());
+        QVERIFY2(!onDisk.contains("refused") && !onDisk.contains("s3cret") && !onDisk.contains("cashier01"),
+                 onDisk.constData());
+        QCOMPARE(store.getShopName(), QString());
     }
 
     void passwordIsStoredOnlyWhenRemembered()
@@ -161,7 +192,7 @@ private slots:
 
         const QByteArray onDisk = readFileBytes(dir.filePath("data.ini"));
         QVERIFY2(!onDisk.contains("s3cret") && !onDisk.contains("n3w-secret"), onDisk.constData());
-        QVERIFY(onDisk.contains("remPwdstatus=false\n"));
+        QVERIFY(onDisk.contains("remPwdstatus=false" + kEol));
         QCOMPARE(store.getUser(), (QStringList{"cashier01", "", "false"}));
     }
 
@@ -200,7 +231,7 @@ private slots:
         const QByteArray onDisk = readFileBytes(dir.filePath("data.ini"));
         // 中 D6D0, 文 CEC4, 店 B5EA; 收 CAD5, 银 D2F8, 打 B4F2, 印 D3A1, 机 BBFA
         QVERIFY2(
-            onDisk.contains(QByteArray::fromHex("73686f704e616d653d") + QByteArray::fromHex("d6d0cec4b5ea") + '\n'),
+            onDisk.contains(QByteArray::fromHex("73686f704e616d653d") + QByteArray::fromHex("d6d0cec4b5ea") + kEol),
             onDisk.toHex(' ').constData());
         QVERIFY(onDisk.contains(QByteArray::fromHex("cad5d2f8b4f2d3a1bbfa")));
         QVERIFY(!onDisk.contains(QStringLiteral("中").toUtf8()));
@@ -241,7 +272,7 @@ private slots:
         QCOMPARE(&first, &DataConfig::instance());
         QCOMPARE(QFileInfo(first.fileName()).absoluteFilePath(), dir.filePath("data.ini"));
         first.setCheck("1");
-        QVERIFY(readFileBytes(dir.filePath("data.ini")).contains("check=1\n"));
+        QVERIFY(readFileBytes(dir.filePath("data.ini")).contains("check=1" + kEol));
     }
 };
 
