@@ -9,10 +9,12 @@
 #include "platform/GlobalHotKey.h"
 
 #include <QGuiApplication>
-#include <QSocketNotifier>
+#include <QWindow>
 
 #include <cstdio>
-#include <unistd.h>
+#include <iostream>
+#include <string>
+#include <thread>
 
 namespace {
 void say(const char* line)
@@ -40,32 +42,33 @@ int main(int argc, char** argv)
     // Declared before the application, so it outlives it as a hot key held by a global would.
     std::unique_ptr<platform::GlobalHotKey> hotKey;
     QGuiApplication app(argc, argv);
+#ifdef Q_OS_WIN
+    // Under Wine a thread's hot key arrives through that thread's X connection, which comes with
+    // its first window; the cashier has its main window. (Windows itself needs none.)
+    QWindow window;
+    window.resize(120, 60);
+    window.show();
+#endif
     hotKey = platform::createGlobalHotKey();
     QObject::connect(hotKey.get(), &platform::GlobalHotKey::activated, [] { say("activated"); });
     say(statusName(hotKey->registerHotKey()));
 
-    QByteArray pending;
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    QObject::connect(&input, &QSocketNotifier::activated, [&] {
-        char buffer[256];
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n <= 0) {
-            input.setEnabled(false);
-            app.quit();
-            return;
+    // Commands come from a thread that blocks on stdin (the same on Windows and Linux) and are
+    // carried out on the GUI thread, where the hot key lives.
+    std::thread input([&app, &hotKey] {
+        std::string command;
+        while (std::getline(std::cin, command)) {
+            QMetaObject::invokeMethod(&app, [&hotKey, command] {
+                if (command.rfind("register", 0) == 0) {
+                    say(statusName(hotKey->registerHotKey()));
+                } else if (command.rfind("release", 0) == 0) {
+                    hotKey->unregisterHotKey();
+                    say("released");
+                }
+            });
         }
-        pending.append(buffer, int(n));
-        int end;
-        while ((end = pending.indexOf('\n')) >= 0) {
-            const QByteArray command = pending.left(end).trimmed();
-            pending.remove(0, end + 1);
-            if (command == "register") {
-                say(statusName(hotKey->registerHotKey()));
-            } else if (command == "release") {
-                hotKey->unregisterHotKey();
-                say("released");
-            }
-        }
+        QMetaObject::invokeMethod(&app, &QCoreApplication::quit);
     });
+    input.detach();
     return app.exec();
 }
