@@ -2,6 +2,7 @@
 
 #include "core/Money.h"
 #include "net/GatewayReply.h"
+#include "net/QueryReplies.h"
 
 namespace receipt {
 
@@ -26,6 +27,37 @@ QVector<Line> largeReceiptLines(const QString& shop, const QString& operatorName
         {QStringLiteral("支付方式："), method, true}, {QStringLiteral("交易金额(RMB)：￥"), amountYuan, true},
     };
 }
+
+// The reprint and the refund receipt: the same order lines on the compact layout; they differ in the
+// title, two captions, the refunded amount and how the rule follows it.
+struct OrderReceiptKind
+{
+    int titleNbsp;
+    QString title;
+    QString amountLabel;
+    QString itemLabel;
+    QString ruleAfterAmounts;
+};
+
+QString compactOrderReceipt(const OrderReceiptKind& kind, const query::Order& order, const QString& operatorName,
+                            qint64 refundFen, const QString& hotline)
+{
+    const QVector<Line> lines{
+        {QStringLiteral("收款门店："), order.shopName},
+        {QStringLiteral("操作员："), operatorName},
+        {QStringLiteral("交易时间："), order.payDate},
+        {QStringLiteral("系统单号："), order.outTradeNo},
+        {QStringLiteral("支付方式："), order.payChannel},
+        {kind.amountLabel, money::formatYuan(order.moneyFen), true},
+        {kind.itemLabel, order.cardNo},
+        {QStringLiteral("退款金额(RMB)：￥"), money::formatYuan(refundFen), true},
+    };
+    return head(kCompactStyle, kind.titleNbsp, kind.title) + openLines(kCompactStyle, lines) + kind.ruleAfterAmounts +
+           closingBlock(kCompactStyle, order.tradeNo) + hotlineLine(kCompactStyle, hotline) + end();
+}
+
+const QString kRefundTitle = QStringLiteral("移动收银台(重打印)-退款");
+constexpr int kRefundTitleNbsp = 15;
 
 } // namespace
 
@@ -119,6 +151,41 @@ QString printOrderReceipt(const QJsonObject& order, const QString& hotline)
     return largeReceipt(largeReceiptLines(text("sname"), text("uname"), text("created_time"), text("order_num"),
                                           text("pay_type"), text("pay_money")),
                         text("pay_num"), hotline);
+}
+
+QString reprintReceipt(const QJsonObject& order, const QString& operatorName, const QString& hotline)
+{
+    const query::Order o = query::readOrder(order);
+    const OrderReceiptKind kind{
+        o.refunded() ? kRefundTitleNbsp : 19, o.refunded() ? kRefundTitle : QStringLiteral("移动收银台(重打印)"),
+        QStringLiteral("交易金额(RMB)：￥"), QStringLiteral("房间号："), QStringLiteral("</a>") + separator()};
+    return compactOrderReceipt(kind, o, operatorName, o.refundFen, hotline);
+}
+
+QString refundReceipt(const QJsonObject& order, const QString& operatorName, qint64 refundFen, const QString& hotline)
+{
+    // The rule follows the refunded amount on its line, after a space.
+    const OrderReceiptKind kind{kRefundTitleNbsp, kRefundTitle, QStringLiteral("订单金额(RMB)：￥"),
+                                QStringLiteral("手牌号："), QStringLiteral("</a> ") + rule()};
+    return compactOrderReceipt(kind, query::readOrder(order), operatorName, refundFen, hotline);
+}
+
+QString cashierSummaryReceipt(const CashierSummary& summary, const QDateTime& printedAt, const QString& hotline)
+{
+    const int px = kCompactStyle.bodyPx;
+    return head(kCompactStyle, 19, QStringLiteral("收银汇总")) +
+           closedLine(px, QStringLiteral("门店名称："), summary.shopName) +
+           closedLine(px, QStringLiteral("操作人员："), summary.operatorName) +
+           closedLine(px, QStringLiteral("开始时间："), summary.startTime) +
+           closedLine(px, QStringLiteral("结束时间："), summary.endTime) + separator() +
+           closedLine(px, QStringLiteral("支付宝金额："), summary.alipayMoney) +
+           closedLine(px, QStringLiteral("支付宝退款："), summary.alipayRefund) +
+           closedLine(px, QStringLiteral("微信金额："), summary.wechatMoney) +
+           closedLine(px, QStringLiteral("微信退款："), summary.wechatRefund) + separator() +
+           closedLine(px, QStringLiteral("交易总金额："), summary.received) +
+           closedLine(px, QStringLiteral("退款总金额："), summary.refunded) +
+           closedLine(px, QStringLiteral("打印时间："), printedAt.toString(QStringLiteral("yyyy.MM.dd hh:mm:ss"))) +
+           hotlineLine(kCompactStyle, hotline) + end();
 }
 
 } // namespace receipt

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QJsonObject>
 #include <QSizeF>
 #include <QString>
@@ -86,6 +87,32 @@ QString paymentReceipt(const Payment& payment, const QString& hotline);
 // "pay_type", "pay_money" and "pay_num" printed as sent (a missing member prints empty), on the
 // payment receipt's layout.
 QString printOrderReceipt(const QJsonObject& order, const QString& hotline);
+
+// A payment reprinted from the transaction query: an order of the query page as received, and the
+// operator logged in now. Titled "移动收银台(重打印)-退款" once the order has been refunded, in part or
+// in full, "移动收银台(重打印)" otherwise; the room line and the refunded amount are always there.
+QString reprintReceipt(const QJsonObject& order, const QString& operatorName, const QString& hotline);
+
+// The merchant copy of a refund just made: the order as the query page listed it, and the amount this
+// refund sent.
+QString refundReceipt(const QJsonObject& order, const QString& operatorName, qint64 refundFen, const QString& hotline);
+
+// The cashier summary as its dialog shows it: every value is the text of its label, amounts already
+// written "￥123.45元", and empty where no totals have arrived yet.
+struct CashierSummary
+{
+    QString shopName;
+    QString operatorName;
+    QString startTime;
+    QString endTime;
+    QString alipayMoney;
+    QString alipayRefund;
+    QString wechatMoney;
+    QString wechatRefund;
+    QString received; // "实收金额", printed as the total of the shift
+    QString refunded;
+};
+QString cashierSummaryReceipt(const CashierSummary& summary, const QDateTime& printedAt, const QString& hotline);
 
 // Receipt sizes (20px, 50px...) are dots of a receipt printer, 8 to the millimetre. The page a
 // receipt is laid out on is the printer's page counted in its own dots, but never finer than that:

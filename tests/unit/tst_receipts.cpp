@@ -54,6 +54,54 @@ QString largeReceipt(const QStringList& v, const QString& hotline = kHotline)
            hotline + "</a></html>";
 }
 
+// The compact head of reprints and refund receipts, with the title after `n` spaces.
+QString compactHead(int n, const QString& title)
+{
+    return "<html> <p style='font-size: 30px;'>&nbsp;&nbsp; 岚客门店</p> <br> "
+           "<a style='font-family:微软雅黑;font-size:23px;'>" +
+           spaces(n) + title +
+           "</a><br><a><font size='8'>-------------------------</font></a>"
+           "<br><a style='font-family:微软雅黑;font-size:23px;'>商户存根" +
+           spaces(15) + "SHOP" + spaces(5) + "COPY</a><br><a><font size='8'>-------------------------</font></a>";
+}
+
+// A reprint or refund receipt: v = shop, operator, time, system order number, method, amount, item,
+// refunded amount, trade order number. `tail` joins the refunded amount to the rule.
+QString compactOrderReceipt(const QString& head, const QString& amountLabel, const QString& itemLabel,
+                            const QString& tail, const QStringList& v)
+{
+    return head + "<br><a style='font-family:微软雅黑;font-size:23px;'>收款门店：" + v[0] +
+           "</a><br><a style='font-family:微软雅黑;font-size:23px;'>操作员：" + v[1] +
+           "</a><br><a style='font-family:微软雅黑;font-size:23px;'>交易时间：" + v[2] +
+           "</a><br><a style='font-family:微软雅黑;font-size:23px;'>系统单号：" + v[3] +
+           "</a><br><a style='font-family:微软雅黑;font-size:23px;'>支付方式：" + v[4] +
+           "</a><br><a style='font-family:微软雅黑;font-size:30px;'>" + amountLabel + v[5] +
+           "</a><br><a style='font-family:微软雅黑;font-size:23px;'>" + itemLabel + v[6] +
+           "</a><br><a style='font-family:微软雅黑;font-size:30px;'>退款金额(RMB)：￥" + v[7] + tail +
+           "<br><a style='font-family:微软雅黑;font-size:23px;'>备注：</a>"
+           "<br><a style='font-family:微软雅黑;font-size:23px;'>交易订单号：</a>"
+           "<br><a style='font-family:微软雅黑;font-size:23px;'>" +
+           v[8] +
+           "</a><br><a style='font-family:微软雅黑;font-size:20px;'>持卡人签名(CARDHOLDER SIGNATURE)</a>"
+           "<br><br><br><br><a><font size='8'>-------------------------</font></a>"
+           "<br><a style='font-family:微软雅黑;font-size:20px;'>本人确认以上交易，同意将其计入交易账户</a>"
+           "<br><a style='font-family:微软雅黑;font-size:23px;'>客服电话：" +
+           kHotline + "</a></html>";
+}
+
+QJsonObject listedOrder(const QString& finalInfo)
+{
+    return QJsonObject{{"trade_no", "4200000001"},
+                       {"out_trade_no", "SO1001"},
+                       {"money", "2000000"},
+                       {"refundfee", "1250"},
+                       {"pay_channel", "支付宝"},
+                       {"finalinfo", finalInfo},
+                       {"pay_date", "2024-06-01 12:00:00"},
+                       {"shopname", "青禾<茶>"},
+                       {"cardno", "8801,8802"}};
+}
+
 receipt::Payment samplePayment()
 {
     return {"青禾茶餐厅西湖文化广场店", "张晓梅", "2024-06-01 12:00:00", "SO202406010001", "微信", 1234,
@@ -203,6 +251,61 @@ private slots:
                  "<br><a style='font-family:微软雅黑;font-size:20px;'>本人确认以上交易，同意将其计入交易账户</a>");
         QCOMPARE(receipt::hotlineLine(receipt::kCompactStyle, "400"),
                  "<br><a style='font-family:微软雅黑;font-size:23px;'>客服电话：400</a>");
+    }
+
+    void reprintTitleFollowsTheRefundState_data()
+    {
+        QTest::addColumn<QString>("finalInfo");
+        QTest::addColumn<QString>("head");
+        const QString plain = compactHead(19, "移动收银台(重打印)");
+        const QString refunded = compactHead(15, "移动收银台(重打印)-退款");
+        QTest::newRow("paid") << "支付成功" << plain;
+        QTest::newRow("refunded in part") << "退款成功" << refunded;
+        QTest::newRow("refunded in full") << "已退款,交易关闭" << refunded;
+    }
+    void reprintTitleFollowsTheRefundState()
+    {
+        QFETCH(QString, finalInfo);
+        QFETCH(QString, head);
+        const QString rule = "</a><br><a><font size='8'>-------------------------</font></a>";
+        QCOMPARE(receipt::reprintReceipt(listedOrder(finalInfo), "张&晓梅", kHotline),
+                 compactOrderReceipt(head, "交易金额(RMB)：￥", "房间号：", rule,
+                                     {"青禾&lt;茶&gt;", "张&amp;晓梅", "2024-06-01 12:00:00", "SO1001", "支付宝",
+                                      "20000.00", "8801,8802", "12.50", "4200000001"}));
+    }
+
+    void refundReceiptPrintsTheAmountSent()
+    {
+        // The amount of this refund in two decimals, whatever the order refunded before.
+        const QString rule = "</a> <a><font size='8'>-------------------------</font></a>";
+        QCOMPARE(receipt::refundReceipt(listedOrder("支付成功"), "张晓梅", 500, kHotline),
+                 compactOrderReceipt(compactHead(15, "移动收银台(重打印)-退款"), "订单金额(RMB)：￥", "手牌号：", rule,
+                                     {"青禾&lt;茶&gt;", "张晓梅", "2024-06-01 12:00:00", "SO1001", "支付宝", "20000.00",
+                                      "8801,8802", "5.00", "4200000001"}));
+    }
+
+    void cashierSummaryLineByLine()
+    {
+        receipt::CashierSummary s;
+        s.shopName = "青禾茶餐厅A&B";
+        s.operatorName = "张晓梅";
+        s.startTime = "2024-06-01 00:00:00";
+        s.endTime = "2024-06-01 18:30:00";
+        s.alipayMoney = "￥1.00元";
+        s.alipayRefund = "￥0.00元";
+        s.wechatMoney = "￥12345678.90元";
+        s.wechatRefund = "￥0.05元";
+        s.received = "￥12345679.85元";
+        s.refunded = "￥0.05元";
+        const QString a = "<br><a style='font-family:微软雅黑;font-size:23px;'>";
+        const QString rule = "<br><a><font size='8'>-------------------------</font></a>";
+        QCOMPARE(receipt::cashierSummaryReceipt(s, QDateTime(QDate(2024, 6, 1), QTime(18, 31, 5)), kHotline),
+                 compactHead(19, "收银汇总") + a + "门店名称：青禾茶餐厅A&amp;B</a>" + a + "操作人员：张晓梅</a>" + a +
+                     "开始时间：2024-06-01 00:00:00</a>" + a + "结束时间：2024-06-01 18:30:00</a>" + rule + a +
+                     "支付宝金额：￥1.00元</a>" + a + "支付宝退款：￥0.00元</a>" + a + "微信金额：￥12345678.90元</a>" +
+                     a + "微信退款：￥0.05元</a>" + rule + a + "交易总金额：￥12345679.85元</a>" + a +
+                     "退款总金额：￥0.05元</a>" + a + "打印时间：2024.06.01 18:31:05</a>" + a + "客服电话：" +
+                     kHotline + "</a></html>");
     }
 
     void layoutPageIsThePrinterPageInReceiptPrinterDots_data()

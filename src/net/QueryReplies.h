@@ -1,0 +1,105 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QJsonObject>
+#include <QString>
+#include <QVector>
+
+// Reading the replies of the transaction query, the refund dialog's item list and the cashier
+// summary. Amounts come as whole fen and are shown in yuan with exactly two decimals, computed on
+// integers. A member of an unexpected JSON type never shows as "true" or as a made-up amount: a text
+// member sent as a number shows its digits, as anything else it reads empty; an amount that is not
+// whole fen reads as 0.
+namespace query {
+
+// The order states after a refund; any other "finalinfo" means nothing was refunded.
+bool isRefundedState(const QString& finalInfo);
+
+// One order of a "listpay" page, as the table, the reprint and the refund dialog use it.
+struct Order
+{
+    QString tradeNo;    // "trade_no": the table's "系统单号", the receipts' trade order number
+    QString outTradeNo; // "out_trade_no": what refunds and item registrations name
+    QString payChannel; // display name: "微信支付", "支付宝", "刷卡"...
+    QString finalInfo;  // display state: "支付成功", "退款成功", "已退款,交易关闭"
+    QString payDate;    // as received
+    QString shopName;
+    QString cardNo; // the room or hand-card numbers registered on it
+    qint64 moneyFen = 0;
+    qint64 refundFen = 0; // refunded so far
+
+    bool refunded() const { return isRefundedState(finalInfo); }
+    // What may still be refunded; never below 0.
+    qint64 leftFen() const { return qMax<qint64>(moneyFen - refundFen, 0); }
+};
+Order readOrder(const QJsonObject& order);
+
+// A table row: the six text columns and the refund button.
+struct OrderRow
+{
+    QString tradeNo;
+    QString money;     // yuan, two decimals
+    QString refundFee; // yuan, two decimals
+    QString payChannel;
+    QString finalInfo;
+    QString payDate;
+    QString refundButtonText; // "退款", "已退款" (still opens the dialog) or "暂不支持" (card swipes)
+    bool refundButtonEnabled = true;
+};
+OrderRow orderRow(const Order& order);
+
+// An "Account.Pay.listPay" reply: the per-channel labels, the page count and the page's orders.
+struct ListPayPage
+{
+    // Counts as the gateway wrote them, sums in yuan with two decimals.
+    QString wechatCount, wechatSum;
+    QString alipayCount, alipaySum;
+    QString jdCount, jdSum;     // the count "0" when the gateway sends none
+    QString cardCount, cardSum; // the count "0" unless the gateway reports card payments
+    QString totalCount, totalSum, totalRefund;
+    int totalPages = 0; // a number or decimal text; 0 for anything else
+
+    // The page's orders, newest first: the objects as received (for the session and the dialogs)
+    // and their rows, index for index. Elements that are not objects are left out.
+    QVector<QJsonObject> orders;
+    QVector<OrderRow> rows;
+};
+ListPayPage readListPay(const QByteArray& reply);
+
+// One registered item of an order in the "Account.Pay.cards" reply.
+struct Item
+{
+    QString cardNo;
+    bool handedBack = false; // "state" 1: already returned, its box is disabled
+};
+struct CardsReply
+{
+    int count = 0;       // as the gateway counts them; 0 means "nothing registered"
+    QVector<Item> items; // may be shorter than `count` (even empty) when the list is missing
+};
+CardsReply readCards(const QByteArray& reply);
+
+// "￥123.45元": how the cashier summary shows an amount.
+QString summaryAmount(qint64 fen);
+
+// An "Account.Pay.listSum" reply as the cashier summary shows it.
+struct ListSum
+{
+    QString time1, time2; // the period the totals cover, as received
+    QString received;     // "allmoney": received, refunds taken off
+    QString refunded;     // "refundmoney"
+    QString alipayMoney, alipayRefund;
+    QString wechatMoney, wechatRefund;
+};
+ListSum readListSum(const QByteArray& reply);
+
+// The period the gateway proposes for the summary ("Account.Print.prinTtime"), local time. A time
+// that is missing or not written "yyyy-MM-dd hh:mm:ss" is invalid: that edit keeps what it shows.
+struct PrintPeriod
+{
+    QDateTime time1, time2;
+};
+PrintPeriod readPrintTime(const QByteArray& reply);
+
+} // namespace query
