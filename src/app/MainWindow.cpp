@@ -12,6 +12,7 @@
 #include "net/SessionData.h"
 #include "platform/GlobalHotKey.h"
 #include "platform/SerialPortNames.h"
+#include "query/FormJiaoYiCX.h"
 #include "ui_MainWindow.h"
 #include "widgets/ButtonStyles.h"
 #include "widgets/MessageBox.h"
@@ -124,9 +125,15 @@ QWidget* MainWindow::createTab(int id)
     // Each tab is a fresh screen: nothing is kept across switches.
     if (id == CollectionTab)
         return new FormSaoMaShouKuan(ui->tabArea);
-    // The query and merchant tabs arrive with their screens; until then an empty page.
+    if (id == QueryTab) {
+        auto* query = new FormJiaoYiCX(ui->tabArea);
+        connect(query, &FormJiaoYiCX::settingsPageRequested, this, &shell::openSettingsPage);
+        connect(query, &FormJiaoYiCX::quitRequested, this, &shell::quit);
+        return query;
+    }
+    // The merchant tab arrives with the settings; until then an empty page.
     auto* tab = new QWidget(ui->tabArea);
-    tab->setObjectName(id == QueryTab ? QStringLiteral("queryTab") : QStringLiteral("merchantTab"));
+    tab->setObjectName(QStringLiteral("merchantTab"));
     tab->setFixedSize(ui->tabArea->size());
     return tab;
 }

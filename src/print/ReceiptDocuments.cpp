@@ -164,9 +164,10 @@ QString reprintReceipt(const QJsonObject& order, const QString& operatorName, co
 
 QString refundReceipt(const QJsonObject& order, const QString& operatorName, qint64 refundFen, const QString& hotline)
 {
-    // The rule follows the refunded amount on its line, after a space.
+    // The rule under the refunded amount stands on a line of its own, as on every other slip: run on
+    // after the amount it was cut off at the paper's edge.
     const OrderReceiptKind kind{kRefundTitleNbsp, kRefundTitle, QStringLiteral("订单金额(RMB)：￥"),
-                                QStringLiteral("手牌号："), QStringLiteral("</a> ") + rule()};
+                                QStringLiteral("手牌号："), QStringLiteral("</a>") + separator()};
     return compactOrderReceipt(kind, query::readOrder(order), operatorName, refundFen, hotline);
 }
 

@@ -7,6 +7,7 @@
 #include "collect/FormSaoMaShouKuan.h"
 #include "config/AppConfigRecord.h"
 #include "net/HttpFun.h"
+#include "query/FormJiaoYiCX.h"
 #include "widgets/MessageBox.h"
 #include "widgets/ModalLoop.h"
 
@@ -16,6 +17,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -201,6 +203,38 @@ private slots:
         QVERIFY(aliveAfterLoop);
         QCOMPARE(window.collectionTab()->amountText(), QString("8.80"));
         QTRY_VERIFY(queryTab.isNull());
+    }
+
+    void anAmountWaitsForTheQueryTabsBusyDialog()
+    {
+        // A gateway that never answers keeps the query's busy dialog up until the client gives up.
+        QTcpServer silentGateway;
+        QVERIFY(silentGateway.listen(QHostAddress::LocalHost));
+        QVERIFY(writeFileBytes("data.ini", "[data_config]\ngateway_url=http://127.0.0.1:" +
+                                               QByteArray::number(silentGateway.serverPort()) + "/\n"));
+        HttpFun::setTimeoutForTesting(1500);
+        PseudoTerminal pos, display;
+        linkPorts(pos.devicePath(), display.devicePath());
+        configure(false);
+        MainWindow window;
+        window.findChild<QRadioButton*>("jycx_btn")->click();
+        QPointer<FormJiaoYiCX> queryTab = qobject_cast<FormJiaoYiCX*>(window.currentTab());
+        QVERIFY(queryTab);
+
+        int tabWhileBusy = -1;
+        QTimer::singleShot(300, [&] {
+            QVERIFY(pos.write("\x1bQA6.60\r"));
+            QTimer::singleShot(500, [&] { tabWhileBusy = window.currentTabIndex(); });
+        });
+        // Returns once the query has failed: the busy dialog ran all along.
+        queryTab->findChild<QPushButton*>("query_btn")->click();
+        QVERIFY(queryTab);
+        QCOMPARE(tabWhileBusy, int(MainWindow::QueryTab));
+        QCOMPARE(shownTexts(), QStringList{"错误提示/数据查询失败，请检查网络设置"});
+        QTRY_COMPARE_WITH_TIMEOUT(window.currentTabIndex(), int(MainWindow::CollectionTab), 3000);
+        QCOMPARE(window.collectionTab()->amountText(), QString("6.60"));
+        QTRY_VERIFY(queryTab.isNull());
+        HttpFun::setTimeoutForTesting(0);
     }
 
     void oneScanPayWindowAndTheNewestAmount()

@@ -276,8 +276,9 @@ private slots:
 
     void refundReceiptPrintsTheAmountSent()
     {
-        // The amount of this refund in two decimals, whatever the order refunded before.
-        const QString rule = "</a> <a><font size='8'>-------------------------</font></a>";
+        // The amount of this refund in two decimals, whatever the order refunded before; the rule under
+        // it on a line of its own.
+        const QString rule = "</a><br><a><font size='8'>-------------------------</font></a>";
         QCOMPARE(receipt::refundReceipt(listedOrder("支付成功"), "张晓梅", 500, kHotline),
                  compactOrderReceipt(compactHead(15, "移动收银台(重打印)-退款"), "订单金额(RMB)：￥", "手牌号：", rule,
                                      {"青禾&lt;茶&gt;", "张晓梅", "2024-06-01 12:00:00", "SO1001", "支付宝", "20000.00",

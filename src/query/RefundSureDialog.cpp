@@ -1,0 +1,255 @@
+#include "query/RefundSureDialog.h"
+
+#include "config/AppConfigRecord.h"
+#include "config/DataConfig.h"
+#include "core/Money.h"
+#include "core/RefundCheck.h"
+#include "net/GatewayReply.h"
+#include "net/GatewayRequests.h"
+#include "net/HttpFun.h"
+#include "net/QueryReplies.h"
+#include "net/SessionData.h"
+#include "print/ReceiptDocuments.h"
+#include "ui_RefundSureDialog.h"
+#include "widgets/ButtonStyles.h"
+#include "widgets/MessageBox.h"
+#include "widgets/Printer.h"
+#include "widgets/WindowDragger.h"
+
+#include <QCheckBox>
+
+namespace {
+// Item boxes: three to a line, a line every 30 pixels. The columns share the width of the list, so
+// that a room number of five or six characters in the large font is not cut off by its neighbour.
+constexpr int kItemColumns = 3;
+constexpr int kItemLeft = 20;
+constexpr int kItemPitch = 115;
+constexpr int kItemTop = 5;
+constexpr int kItemLine = 30;
+// The dialog grows with the item lines up to this much; further lines scroll.
+constexpr int kMaxGrowth = 90;
+
+const QString kTitle = QStringLiteral("温馨提示");
+const QString kRefundDone = QStringLiteral("退款成功");
+// Said when the refund got no answer that can be read: the gateway may well have refunded.
+const QString kOutcomeUnknown =
+    QStringLiteral("退款结果未知，网关可能已经退款哦。请关闭窗口，在交易列表中核对该订单后再决定是否重新退款");
+} // namespace
+
+RefundSureDialog::RefundSureDialog(QWidget* parent, const QString& outTradeNo, const QString& tradeNo,
+                                   const QString& money, const QString& payChannel)
+    : QDialog(parent), outTradeNo(outTradeNo), money(money), payChannel(payChannel), tradeNo(tradeNo),
+      ui(std::make_unique<Ui::RefundSureDialog>())
+{
+    ui->setupUi(this);
+    ui->btnOk->setShortcut(QKeySequence(Qt::Key_Return));
+    ui->btnOk1->setShortcut(QKeySequence(Qt::KeypadModifier | Qt::Key_Enter));
+    // btnOk1 only carries the keypad's Enter: it lies under btnOk, so the cashier sees one confirm
+    // button. (A hidden button's shortcut would not fire.)
+    ui->btnOk1->setGeometry(ui->btnOk->geometry());
+    ui->btnOk->raise();
+    // Only the dialog itself is blue: a bare rule would also paint its message boxes and fields.
+    setStyleSheet(QStringLiteral("#RefundSureDialog{background-color:#00AAFF;}"));
+    setUpFramelessWindow(this);
+
+    qint64 fen = 0;
+    if (!money::parseFen(money.trimmed(), &fen))
+        fen = 0;
+    ui->lblmoney->setText(money::formatYuan(fen));
+    ui->lblno->setText(tradeNo);
+    ui->lbltype->setText(payChannel);
+    ui->txtmoney->setText(QStringLiteral("0.0"));
+
+    const QString buttonStyle = imageButtonStyle(QStringLiteral("query_nor.png"), QStringLiteral("query_pre.png"),
+                                                 QStringLiteral("color:white;"));
+    ui->btnCancel->setStyleSheet(buttonStyle);
+    ui->btnOk->setStyleSheet(buttonStyle);
+    ui->btnOk1->setStyleSheet(buttonStyle);
+
+    const AppConfigRecord& config = AppConfigRecord::instance();
+    if (config.cardEnabled) {
+        requestCards();
+        ui->cbkAll->setText(config.itemName);
+    } else {
+        ui->cbkAll->hide();
+        ui->scll->hide();
+    }
+    ui->txtmoney->setFocus();
+    ui->txtmoney->selectAll();
+}
+
+RefundSureDialog::~RefundSureDialog() = default;
+
+void RefundSureDialog::requestCards()
+{
+    auto* request = new HttpFun;
+    connect(request, &HttpFun::signal_requestFinished, this, &RefundSureDialog::slot_requestFinished);
+    request->post(gateway::gatewayUrl(), gateway::cardsBody(SessionData::instance().token(), outTradeNo));
+}
+
+void RefundSureDialog::slot_requestFinished(bool bSuccess, const QByteArray& byteResult)
+{
+    const QString title = QStringLiteral("错误提示");
+    if (!bSuccess) {
+        MessageBox::critical(this, title, QStringLiteral("数据查询失败，请检查网络设置"));
+        return;
+    }
+    const query::CardsReply cards = query::readCards(byteResult);
+    if (cards.count == 0) {
+        MessageBox::critical(
+            this, title, QStringLiteral("没有查到") + AppConfigRecord::instance().itemName + QStringLiteral("信息"));
+        return;
+    }
+    // A count without a list has no line to size the layout by: the sizes stay as they are.
+    if (cards.items.isEmpty())
+        return;
+
+    for (int i = 0; i < cards.items.size(); ++i) {
+        auto* box = new QCheckBox(cards.items.at(i).cardNo, ui->scrollAreaWidgetContents);
+        box->setStyleSheet(QStringLiteral("font: 75 16pt;"));
+        box->setToolTip(box->text());
+        box->setGeometry(kItemLeft + kItemPitch * (i % kItemColumns), kItemTop + kItemLine * (i / kItemColumns),
+                         kItemPitch - 5, kItemLine - kItemTop);
+        // Handed back before: shown, but neither ticked by "select all" nor sent again.
+        box->setEnabled(!cards.items.at(i).handedBack);
+        box->show();
+        itemBoxes.append(box);
+    }
+
+    const int lastLineTop = kItemLine * ((itemBoxes.size() - 1) / kItemColumns);
+    const int growth = qMin(lastLineTop, kMaxGrowth);
+    // The list is as high as its lines, so a scroll bar appears only when some are out of sight.
+    ui->scrollAreaWidgetContents->setFixedHeight(lastLineTop + kItemLine);
+    ui->scll->setFixedHeight(growth + 30);
+    ui->frame->setFixedHeight(ui->frame->height() + growth);
+    setFixedHeight(height() + growth);
+    move(x(), y() - growth / 2); // still centred where it was
+    for (QWidget* below : {static_cast<QWidget*>(ui->lblrefundpwd), static_cast<QWidget*>(ui->txtpwd),
+                           static_cast<QWidget*>(ui->btnCancel), static_cast<QWidget*>(ui->btnOk),
+                           static_cast<QWidget*>(ui->btnOk1), static_cast<QWidget*>(ui->pushButton)})
+        below->move(below->x(), below->y() + growth);
+}
+
+void RefundSureDialog::on_cbkAll_clicked()
+{
+    for (QCheckBox* box : qAsConst(itemBoxes))
+        if (box->isEnabled())
+            box->setChecked(ui->cbkAll->isChecked());
+}
+
+void RefundSureDialog::on_btnOk_clicked()
+{
+    confirmRefund();
+}
+
+void RefundSureDialog::on_btnOk1_clicked()
+{
+    confirmRefund();
+}
+
+void RefundSureDialog::confirmRefund()
+{
+    // One press sends one refund: Return and keypad Enter pressed together, or a click that was
+    // already on its way, find the refund sent (or the question open) and do nothing.
+    if (m_state != State::Editing)
+        return;
+
+    const AppConfigRecord& config = AppConfigRecord::instance();
+    refund::Request request;
+    request.password = ui->txtpwd->text();
+    request.amountText = ui->txtmoney->text();
+    if (!money::parseFen(money.trimmed(), &request.orderFen))
+        request.orderFen = 0;
+    request.refundedFen = query::readOrder(order).refundFen;
+    for (QCheckBox* box : qAsConst(itemBoxes))
+        if (box->isEnabled() && box->isChecked())
+            request.tickedItems.append(box->text());
+    request.askWithoutItems = config.refundEnabled && config.cardEnabled;
+    request.itemName = config.itemName;
+
+    const refund::Decision decision = refund::checkRefund(request);
+    switch (decision.kind) {
+    case refund::Decision::Refuse:
+        MessageBox::critical(this, decision.title, decision.text);
+        return;
+    case refund::Decision::AskWithoutItems: {
+        m_state = State::Asking;
+        const MessageBox::Answer answer = MessageBox::ask(this, MessageBox::Question, decision.title, decision.text,
+                                                          QStringLiteral("是"), QStringLiteral("否"));
+        m_state = State::Editing;
+        if (answer != MessageBox::Accepted)
+            return;
+        break;
+    }
+    case refund::Decision::Send:
+        break;
+    }
+    sendRefund(decision.refundFen, decision.cardNo);
+}
+
+void RefundSureDialog::sendRefund(qint64 refundFen, const QString& cardNo)
+{
+    m_state = State::Sending;
+    m_refundFen = refundFen;
+    setConfirmEnabled(false);
+    auto* request = new HttpFun;
+    connect(request, &HttpFun::signal_requestFinished, this, &RefundSureDialog::onRefundResult);
+    request->post(gateway::gatewayUrl(), gateway::refundBody(SessionData::instance().token(), refundFen, outTradeNo,
+                                                             cardNo, ui->txtpwd->text()));
+}
+
+void RefundSureDialog::onRefundResult(bool bSuccess, const QByteArray& byteResult)
+{
+    const QJsonObject reply = gateway::replyObject(byteResult);
+    // No answer, or none that says what happened: the refund may have been made. Sending it again
+    // from here could refund twice, so the confirm buttons stay off until the list has been checked.
+    if (!bSuccess || !reply.contains(QStringLiteral("msg"))) {
+        m_state = State::Unknown;
+        MessageBox::critical(this, kTitle, kOutcomeUnknown);
+        return;
+    }
+    const QString msg = gateway::jsonText(reply.value(QStringLiteral("msg")));
+    if (msg == kRefundDone) {
+        printRefundReceipt();
+        MessageBox::information(this, kTitle, msg);
+        accept();
+        return;
+    }
+    MessageBox::critical(this, kTitle, msg);
+    if (gateway::jsonInt(reply.value(QStringLiteral("code"))) == 5)
+        emit settingsPageRequested(SettingsPage::RefundPasswordChange);
+    m_state = State::Editing;
+    setConfirmEnabled(true);
+}
+
+void RefundSureDialog::printRefundReceipt()
+{
+    switch (Printer::state()) {
+    case Printer::State::NotWanted:
+        return;
+    case Printer::State::Missing:
+        Printer::tellNoPrinter(this);
+        return;
+    case Printer::State::Ready:
+        break;
+    }
+    const QString operatorName = gateway::jsonText(SessionData::instance().userInfo().value(QStringLiteral("rname")));
+    Printer::printHtml(
+        receipt::refundReceipt(order, operatorName, m_refundFen, DataConfig::instance().getServiceHotline()));
+}
+
+void RefundSureDialog::setConfirmEnabled(bool enabled)
+{
+    ui->btnOk->setEnabled(enabled);
+    ui->btnOk1->setEnabled(enabled);
+}
+
+void RefundSureDialog::on_pushButton_clicked()
+{
+    emit settingsPageRequested(SettingsPage::RefundPasswordForgotten);
+}
+
+void RefundSureDialog::on_btnCancel_clicked()
+{
+    reject();
+}

@@ -1,0 +1,174 @@
+#include "query/myTrade.h"
+
+#include "config/DataConfig.h"
+#include "net/GatewayReply.h"
+#include "net/GatewayRequests.h"
+#include "net/HttpFun.h"
+#include "net/NetLog.h"
+#include "net/QueryReplies.h"
+#include "net/SessionData.h"
+#include "print/ReceiptDocuments.h"
+#include "ui_myTrade.h"
+#include "widgets/ButtonStyles.h"
+#include "widgets/MessageBox.h"
+#include "widgets/Printer.h"
+#include "widgets/WindowDragger.h"
+
+namespace {
+QString unixSeconds(const QDateTime& dateTime)
+{
+    return QString::number(dateTime.toSecsSinceEpoch());
+}
+
+QString sessionText(const QJsonObject& object, const char* key)
+{
+    return gateway::jsonText(object.value(QLatin1String(key)));
+}
+} // namespace
+
+myTrade::myTrade(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::myTrade>())
+{
+    ui->setupUi(this);
+    periodReady = false;
+
+    setStyleSheet(QStringLiteral("background-color:#00AAFF;"));
+    setWindowTitle(QStringLiteral("澜川岚客钱包"));
+    ui->lbltitle->setStyleSheet(QStringLiteral("color:white;"));
+    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    setUpFramelessWindow(this);
+    const QString buttonStyle = imageButtonStyle(QStringLiteral("query_nor.png"), QStringLiteral("query_pre.png"),
+                                                 QStringLiteral("color:white;"));
+    ui->btnPrint->setStyleSheet(buttonStyle);
+    ui->btnClose->setStyleSheet(buttonStyle);
+
+    for (QDateTimeEdit* edit : {ui->time1, ui->time2}) {
+        edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        edit->setCalendarPopup(true);
+    }
+    // Until the gateway proposes a period: today from midnight until now.
+    ui->time2->setDateTime(QDateTime::currentDateTime());
+    ui->time1->setDateTime(QDateTime(QDate::currentDate(), QTime(0, 0)));
+
+    getPrintTime();
+    periodReady = true;
+}
+
+myTrade::~myTrade() = default;
+
+void myTrade::on_btnClose_clicked()
+{
+    close();
+}
+
+void myTrade::getHttpRecord()
+{
+    auto* request = new HttpFun;
+    m_latestRequest = request;
+    connect(request, &HttpFun::signal_requestFinished, this, &myTrade::slot_requestFinished);
+    request->post(gateway::gatewayUrl(),
+                  gateway::listSumBody(SessionData::instance().token(), unixSeconds(ui->time1->dateTime()),
+                                       unixSeconds(ui->time2->dateTime())));
+}
+
+void myTrade::getPrintTime()
+{
+    const QByteArray body = gateway::printTimeBody(SessionData::instance().token());
+    qCDebug(lcGateway).noquote() << "print period request" << body;
+    auto* request = new HttpFun;
+    connect(request, &HttpFun::signal_requestFinished, this, &myTrade::solt_getPrintTime);
+    request->post(gateway::gatewayUrl(), body);
+}
+
+void myTrade::slot_requestFinished(bool bSuccess, const QByteArray& byteResult)
+{
+    // Each change of an edit asks anew, and the replies may overtake each other: only the answer
+    // for the period the edits show now may fill the labels.
+    if (sender() != m_latestRequest)
+        return;
+    if (!bSuccess) {
+        MessageBox::critical(this, QStringLiteral("错误提示"), QStringLiteral("数据查询失败，请检查网络设置"));
+        return;
+    }
+    const query::ListSum sum = query::readListSum(byteResult);
+    const SessionData& session = SessionData::instance();
+    ui->lbltime->setText(sum.time1);
+    ui->lblendtime->setText(sum.time2);
+    ui->lblczry->setText(sessionText(session.userInfo(), "rname"));
+    ui->lblskmd->setText(sessionText(session.currentShop(), "main_name") +
+                         sessionText(session.currentShop(), "branch_name"));
+    ui->lblssje->setText(sum.received);
+    ui->lblzfbje->setText(sum.alipayMoney);
+    ui->lblzfbtk->setText(sum.alipayRefund);
+    ui->lblwxje->setText(sum.wechatMoney);
+    ui->lblwxtk->setText(sum.wechatRefund);
+    ui->lbltkzje->setText(sum.refunded);
+}
+
+void myTrade::solt_getPrintTime(bool bSuccess, const QByteArray& byteResult)
+{
+    qCDebug(lcGateway).noquote() << "print period reply" << bSuccess << byteResult;
+    // Without a proposal the edits keep today so far; the cashier can still set them.
+    if (!bSuccess)
+        return;
+    // Each edit that changes asks for the totals by itself.
+    const query::PrintPeriod period = query::readPrintTime(byteResult);
+    if (period.time1.isValid())
+        ui->time1->setDateTime(period.time1);
+    if (period.time2.isValid())
+        ui->time2->setDateTime(period.time2);
+}
+
+void myTrade::logPrint()
+{
+    const QByteArray body = gateway::logPrintBody(SessionData::instance().token(), unixSeconds(ui->time1->dateTime()),
+                                                  unixSeconds(ui->time2->dateTime()));
+    qCDebug(lcGateway).noquote() << "print log" << body;
+    // Nobody waits for the answer: the slip is printed whatever the gateway says.
+    (new HttpFun)->post(gateway::gatewayUrl(), body);
+}
+
+void myTrade::on_btnPrint_clicked()
+{
+    // The period is recorded as handed over even when no slip can be printed: the shift ends with
+    // the press, and the next proposal starts where this one ended.
+    logPrint();
+    if (Printer::state() != Printer::State::Ready) {
+        Printer::tellNoPrinter(this);
+        return;
+    }
+
+    receipt::CashierSummary summary;
+    summary.shopName = ui->lblskmd->text();
+    summary.operatorName = ui->lblczry->text();
+    summary.startTime = ui->lbltime->text();
+    summary.endTime = ui->lblendtime->text();
+    summary.alipayMoney = ui->lblzfbje->text();
+    summary.alipayRefund = ui->lblzfbtk->text();
+    summary.wechatMoney = ui->lblwxje->text();
+    summary.wechatRefund = ui->lblwxtk->text();
+    summary.received = ui->lblssje->text();
+    summary.refunded = ui->lbltkzje->text();
+    Printer::printHtml(receipt::cashierSummaryReceipt(summary, QDateTime::currentDateTime(),
+                                                      DataConfig::instance().getServiceHotline()));
+
+    if (MessageBox::ask(this, MessageBox::Question, QStringLiteral("退出程序"),
+                        QStringLiteral("是否要退出程序重新登陆?"), QStringLiteral("是"),
+                        QStringLiteral("否")) != MessageBox::Accepted)
+        return;
+    close();
+    emit quitRequested();
+}
+
+void myTrade::on_time1_dateTimeChanged(const QDateTime& dateTime)
+{
+    Q_UNUSED(dateTime)
+    if (periodReady)
+        getHttpRecord();
+}
+
+void myTrade::on_time2_dateTimeChanged(const QDateTime& dateTime)
+{
+    Q_UNUSED(dateTime)
+    if (periodReady)
+        getHttpRecord();
+}
