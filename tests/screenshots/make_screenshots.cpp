@@ -5,11 +5,18 @@
 
 #include "app/LoginWidget.h"
 #include "app/MainWindow.h"
+#include "collect/CardDialog.h"
 #include "collect/FormCS.h"
 #include "collect/FormSaoMaShouKuan.h"
 #include "collect/FormTradeInfo.h"
 #include "collect/SelectShopDialog.h"
 #include "config/AppConfigRecord.h"
+#include "config/DataConfig.h"
+#include "net/SessionData.h"
+#include "print/ReceiptDocuments.h"
+#include "query/FormJiaoYiCX.h"
+#include "query/RefundSureDialog.h"
+#include "query/myTrade.h"
 #include "widgets/MessageBox.h"
 #include "widgets/Printer.h"
 
@@ -17,6 +24,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTimeEdit>
+#include <QRadioButton>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -107,6 +116,49 @@ int main(int argc, char** argv)
     FormTradeInfo* result = visibleWindow<FormTradeInfo>();
     result->findChild<QLineEdit*>("noEdit")->setText("808");
     save(result, "trade-result.png");
+
+    // The afternoon: the query tab over the demo data, and the item dialog for one of its orders.
+    result->close();
+    AppConfigRecord::instance().refundEnabled = true;
+    AppConfigRecord::instance().cardEnabled = true;
+    AppConfigRecord::instance().itemName = QStringLiteral("房间");
+    window->findChild<QRadioButton*>("jycx_btn")->click();
+    auto* query = qobject_cast<FormJiaoYiCX*>(window->currentTab());
+    if (!query)
+        return 1;
+    query->findChild<QDateTimeEdit*>("start_dateEdit")->setDateTime(QDateTime::currentDateTime().addDays(-2));
+    query->findChild<QPushButton*>("query_btn")->click();
+    save(window, "query.png");
+    const QJsonObject order = SessionData::instance().orders().value(1);
+    CardDialog card(nullptr, order.value("out_trade_no").toString(), order.value("trade_no").toString(),
+                    order.value("money").toString(), order.value("pay_channel").toString());
+    card.show();
+    card.findChild<QLineEdit*>("txtCardNo")->setText("808");
+    save(&card, "card.png");
+
+    // A refund of an order with items, and the shift summary, as they open over the tab.
+    const QJsonObject withItems = [] {
+        for (const QJsonObject& order : SessionData::instance().orders())
+            if (!order.value("cardno").toString().isEmpty() && order.value("refundfee").toString() == "0")
+                return order;
+        return SessionData::instance().orders().value(0);
+    }();
+    RefundSureDialog refund(nullptr, withItems.value("out_trade_no").toString(), withItems.value("trade_no").toString(),
+                            withItems.value("money").toString(), withItems.value("pay_channel").toString());
+    refund.order = withItems;
+    refund.show();
+    QTest::qWait(800); // its items come from the gateway
+    save(&refund, "refund.png");
+    myTrade summary;
+    summary.show();
+    QTest::qWait(800); // the period and its totals come from the gateway
+    save(&summary, "summary.png");
+
+    // The new slips, printed for a look (scripts/screenshots keeps only the payment receipt).
+    const QString hotline = DataConfig::instance().getServiceHotline();
+    const QString operatorName = SessionData::instance().userInfo().value("rname").toString();
+    Printer::printHtml(receipt::reprintReceipt(withItems, operatorName, hotline));
+    Printer::printHtml(receipt::refundReceipt(withItems, operatorName, 1250, hotline));
 
     for (const Printer::Job& job : Printer::takeJobs())
         std::printf("printed %s on %s\n", qPrintable(job.docName), qPrintable(job.printerName));
