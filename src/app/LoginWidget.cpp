@@ -14,6 +14,7 @@
 #include "platform/Updater.h"
 #include "ui_LoginWidget.h"
 #include "widgets/ButtonStyles.h"
+#include "widgets/Keys.h"
 #include "widgets/MessageBox.h"
 #include "widgets/WindowDragger.h"
 
@@ -34,7 +35,7 @@ LoginWidget::LoginWidget(QWidget* parent) : QWidget(parent), ui(std::make_unique
     setUpFramelessWindow(this);
 
     ui->login_btn->setStyleSheet(kLoginButtonStyle);
-    ui->login_btn->setShortcut(QKeySequence(Qt::KeypadModifier | Qt::Key_Enter));
+    ui->login_btn->setShortcut(keypadEnterKey());
     ui->min_btn->setStyleSheet(titleBarButtonStyle(QStringLiteral("min")));
     ui->min_btn->setShortcut(QKeySequence(Qt::Key_Escape));
     ui->close_btn->setStyleSheet(titleBarButtonStyle(QStringLiteral("close")));

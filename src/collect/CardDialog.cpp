@@ -8,6 +8,7 @@
 #include "net/SessionData.h"
 #include "ui_CardDialog.h"
 #include "widgets/ButtonStyles.h"
+#include "widgets/Keys.h"
 #include "widgets/MessageBox.h"
 #include "widgets/WindowDragger.h"
 
@@ -32,7 +33,7 @@ CardDialog::CardDialog(QWidget* parent, const QString& orderNo, const QString& s
     ui->btnOk1->setStyleSheet(buttonStyle);
     ui->btnCancel->setStyleSheet(buttonStyle);
     ui->btnOk->setShortcut(QKeySequence(Qt::Key_Return));
-    ui->btnOk1->setShortcut(QKeySequence(Qt::KeypadModifier | Qt::Key_Enter));
+    ui->btnOk1->setShortcut(keypadEnterKey());
     // btnOk1 only carries the keypad's Enter: it lies under btnOk, so the cashier sees one "确定".
     // (A hidden button's shortcut would not fire.)
     ui->btnOk1->setGeometry(ui->btnOk->geometry());

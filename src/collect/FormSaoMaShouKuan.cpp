@@ -3,6 +3,7 @@
 #include "collect/FormCS.h"
 #include "ui_FormSaoMaShouKuan.h"
 #include "widgets/ButtonStyles.h"
+#include "widgets/Keys.h"
 #include "widgets/MessageBox.h"
 
 #include <QKeyEvent>
@@ -26,7 +27,7 @@ FormSaoMaShouKuan::FormSaoMaShouKuan(QWidget* parent) : QWidget(parent), ui(std:
 
     ui->sk_btn->setShortcut(QKeySequence(Qt::Key_Return));
     ui->clean_btn->setShortcut(QKeySequence(Qt::Key_Delete));
-    ui->rt_btn->setShortcut(QKeySequence(Qt::KeypadModifier | Qt::Key_Enter));
+    ui->rt_btn->setShortcut(keypadEnterKey());
     ui->rt_btn->lower();
 
     m_keyTimer.setSingleShot(true);

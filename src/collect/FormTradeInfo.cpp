@@ -10,6 +10,7 @@
 #include "print/ReceiptDocuments.h"
 #include "ui_FormTradeInfo.h"
 #include "widgets/ButtonStyles.h"
+#include "widgets/Keys.h"
 #include "widgets/MessageBox.h"
 #include "widgets/Printer.h"
 #include "widgets/WindowDragger.h"
@@ -29,7 +30,7 @@ FormTradeInfo::FormTradeInfo(const QJsonObject& content, QWidget* parent)
     ui->print_btn->setStyleSheet(printStyle);
     ui->pushButton->setStyleSheet(printStyle);
     ui->close_btn->setShortcut(QKeySequence(Qt::Key_Escape));
-    ui->print_btn->setShortcut(QKeySequence(Qt::KeypadModifier | Qt::Key_Enter));
+    ui->print_btn->setShortcut(keypadEnterKey());
     ui->pushButton->setShortcut(QKeySequence(Qt::Key_Return));
     ui->noEdit->setFocus();
 

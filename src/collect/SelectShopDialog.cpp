@@ -7,6 +7,7 @@
 #include "net/SessionData.h"
 #include "ui_SelectShopDialog.h"
 #include "widgets/ButtonStyles.h"
+#include "widgets/Keys.h"
 #include "widgets/MessageBox.h"
 #include "widgets/WindowDragger.h"
 
@@ -22,7 +23,7 @@ SelectShopDialog::SelectShopDialog(QWidget* parent) : QDialog(parent), ui(std::m
     ui->setupUi(this);
     ui->pushButton->setStyleSheet(kButtonStyle);
     ui->pushButton_2->setStyleSheet(kButtonStyle);
-    ui->pushButton->setShortcut(QKeySequence(Qt::KeypadModifier | Qt::Key_Enter));
+    ui->pushButton->setShortcut(keypadEnterKey());
     setUpFramelessWindow(this);
     requestShops();
 }

@@ -14,6 +14,7 @@
 #include "query/myTrade.h"
 #include "ui_FormJiaoYiCX.h"
 #include "widgets/ButtonStyles.h"
+#include "widgets/Keys.h"
 #include "widgets/LoadingDialog.h"
 #include "widgets/MessageBox.h"
 #include "widgets/ModalLoop.h"
@@ -84,7 +85,7 @@ FormJiaoYiCX::FormJiaoYiCX(QWidget* parent)
     const QDate today = QDate::currentDate();
     ui->start_dateEdit->setDateTime(QDateTime(today, QTime(0, 0, 0)));
     ui->end_dateEdit->setDateTime(QDateTime(today, QTime(23, 59, 59)));
-    ui->query_btn->setShortcut(QKeySequence(Qt::KeypadModifier | Qt::Key_Enter));
+    ui->query_btn->setShortcut(keypadEnterKey());
 }
 
 FormJiaoYiCX::~FormJiaoYiCX()

@@ -12,6 +12,7 @@
 #include "print/ReceiptDocuments.h"
 #include "ui_RefundSureDialog.h"
 #include "widgets/ButtonStyles.h"
+#include "widgets/Keys.h"
 #include "widgets/MessageBox.h"
 #include "widgets/Printer.h"
 #include "widgets/WindowDragger.h"
@@ -43,7 +44,7 @@ RefundSureDialog::RefundSureDialog(QWidget* parent, const QString& outTradeNo, c
 {
     ui->setupUi(this);
     ui->btnOk->setShortcut(QKeySequence(Qt::Key_Return));
-    ui->btnOk1->setShortcut(QKeySequence(Qt::KeypadModifier | Qt::Key_Enter));
+    ui->btnOk1->setShortcut(keypadEnterKey());
     // btnOk1 only carries the keypad's Enter: it lies under btnOk, so the cashier sees one confirm
     // button. (A hidden button's shortcut would not fire.)
     ui->btnOk1->setGeometry(ui->btnOk->geometry());

@@ -360,11 +360,27 @@ private slots:
         m_ready = true;
     }
 
-    void quitFromTheFloatingWidgetsMenuEndsTheProgram()
+    void keypadEnterQueriesOnTheQueryTab()
     {
         QVERIFY(activate(kTradeResult));
         QVERIFY(xdotool({"key", "Escape"}));
         QTRY_VERIFY_WITH_TIMEOUT(!isVisible(kTradeResult), kWaitMs);
+        // F2, then the keypad's Enter: the day's payments are asked for. (A "Num+Enter" shortcut
+        // never fired under X11.)
+        const auto listings = [this] {
+            return QJsonDocument::fromJson(m_gateway.adminGet("requests?action=Account.Pay.listPay")).array().size();
+        };
+        QVERIFY(activate(kMain));
+        QVERIFY(xdotool({"key", "F2"}));
+        QTest::qWait(kSettleMs);
+        QCOMPARE(listings(), 0);
+        QVERIFY(xdotool({"key", "KP_Enter"}));
+        QTRY_COMPARE_WITH_TIMEOUT(listings(), 1, kWaitMs);
+        m_ready = true;
+    }
+
+    void quitFromTheFloatingWidgetsMenuEndsTheProgram()
+    {
         QVERIFY(activate(kMain));
         QVERIFY(xdotool({"key", "Escape"}));
         QTRY_VERIFY_WITH_TIMEOUT(!isVisible(kMain), kWaitMs);

@@ -65,7 +65,7 @@ private:
             {'.', "dot_btn"}, {'+', "add_btn"}, {'=', "equal_btn"}};
         for (QChar key : keys) {
             tab->findChild<QPushButton*>(buttons.value(key))->click();
-            QTest::qWait(80); // a cashier's pace: past the 50 ms burst filter
+            QTest::qWait(150); // a cashier's pace: well past the 50 ms burst filter, even on a busy machine
         }
     }
 
