@@ -85,15 +85,8 @@ private slots:
         QVERIFY(m_dir->isValid());
         QVERIFY2(m_gateway.start(), qPrintable(m_gateway.error()));
         QVERIFY(writeDataIni(m_gateway));
-        const GatewayCall login = callGateway(m_gateway.url(), gateway::loginBody("demo", "demo123"));
-        QVERIFY(login.success);
-        SessionData::instance().setUserInfo(login.content());
-        const GatewayCall shops = callGateway(m_gateway.url(), gateway::listShopBody(SessionData::instance().token()));
-        SessionData::instance().setCurrentShop(shops.content().value("listshop").toArray().at(0).toObject());
-        const GatewayCall paid = callGateway(m_gateway.url(), gateway::scanPayBody("134567890123400007", 2590,
-                                                                                   SessionData::instance().userId(),
-                                                                                   SessionData::instance().shopId()));
-        m_paid = paid.content();
+        QVERIFY(logInAsDemo(m_gateway));
+        m_paid = payAtCurrentShop(m_gateway, "134567890123400007", 2590);
         QCOMPARE(m_paid.value("msg").toString(), QStringLiteral("成功"));
         MessageBox::setRecording(true);
     }

@@ -19,10 +19,6 @@
 #include <QtTest>
 
 namespace {
-QByteArray printerLine(const QString& name)
-{
-    return "printerName=" + QTextCodec::codecForName("GB2312")->fromUnicode(name) + "\n";
-}
 
 // "20000001" fen → "￥200000.01元", by moving the decimal point in the gateway's own digits.
 QString yuan(const QString& fen)
@@ -108,19 +104,12 @@ private slots:
         m_dir = std::make_unique<ScopedWorkingDir>();
         QVERIFY2(m_gateway.start(), qPrintable(m_gateway.error()));
         QVERIFY(writeDataIni(m_gateway, printerLine("CashierPDF")));
-        const GatewayCall login = callGateway(m_gateway.url(), gateway::loginBody("demo", "demo123"));
-        QVERIFY(login.success);
-        SessionData::instance().setUserInfo(login.content());
-        const GatewayCall shops = callGateway(m_gateway.url(), gateway::listShopBody(SessionData::instance().token()));
-        SessionData::instance().setCurrentShop(shops.content().value("listshop").toArray().at(0).toObject());
+        QVERIFY(logInAsDemo(m_gateway));
         // Today's takings: amounts beyond what a single-precision float holds to the fen.
         for (const auto& [code, fen] : {std::pair<const char*, qint64>{"284567890123456781", 20000001},
                                         {"134567890123450001", 16777217},
                                         {"134567890123450002", 5}}) {
-            const GatewayCall paid =
-                callGateway(m_gateway.url(), gateway::scanPayBody(code, fen, SessionData::instance().userId(),
-                                                                  SessionData::instance().shopId()));
-            QCOMPARE(paid.content().value("msg").toString(), QStringLiteral("成功"));
+            QCOMPARE(payAtCurrentShop(m_gateway, code, fen).value("msg").toString(), QStringLiteral("成功"));
         }
         MessageBox::setRecording(true);
         Printer::setRecording(Printer::Recording::InsteadOfPrinting);

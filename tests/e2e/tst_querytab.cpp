@@ -37,10 +37,6 @@ QString yuan(qint64 fen)
     return QStringLiteral("%1.%2").arg(fen / 100).arg(fen % 100, 2, 10, QLatin1Char('0'));
 }
 
-QByteArray printerLine(const QString& name)
-{
-    return "printerName=" + QTextCodec::codecForName("GB2312")->fromUnicode(name) + "\n";
-}
 } // namespace
 
 class TestQueryTab : public QObject
@@ -83,19 +79,13 @@ private slots:
         m_dir = std::make_unique<ScopedWorkingDir>();
         QVERIFY2(m_gateway.start(), qPrintable(m_gateway.error()));
         QVERIFY(writeDataIni(m_gateway, printerLine("CashierPDF")));
-        const GatewayCall login = callGateway(m_gateway.url(), gateway::loginBody("demo", "demo123"));
-        QVERIFY(login.success);
-        SessionData::instance().setUserInfo(login.content());
-        const GatewayCall shops = callGateway(m_gateway.url(), gateway::listShopBody(SessionData::instance().token()));
-        SessionData::instance().setCurrentShop(shops.content().value("listshop").toArray().at(0).toObject());
+        QVERIFY(logInAsDemo(m_gateway));
         // A busy day: enough payments for two pages and more.
         for (int i = 0; i < 24; ++i) {
-            const GatewayCall paid =
-                callGateway(m_gateway.url(),
-                            gateway::scanPayBody(QStringLiteral("1345678901234%1").arg(10001 + i), 100 + i,
-                                                 SessionData::instance().userId(), SessionData::instance().shopId()));
-            QCOMPARE(paid.content().value("msg").toString(), QStringLiteral("成功"));
-            m_paid.append(paid.content().value("out_trade_no").toString());
+            const QJsonObject paid =
+                payAtCurrentShop(m_gateway, QStringLiteral("1345678901234%1").arg(10001 + i), 100 + i);
+            QCOMPARE(paid.value("msg").toString(), QStringLiteral("成功"));
+            m_paid.append(paid.value("out_trade_no").toString());
         }
         // One of them refunded in full, one in part.
         for (const auto& [index, fen] : {std::pair<int, qint64>{23, 123}, {22, 50}}) {

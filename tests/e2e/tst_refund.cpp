@@ -28,10 +28,6 @@
 namespace {
 const QString kRefund = QStringLiteral("Account.Pay.refund");
 
-QByteArray printerLine(const QString& name)
-{
-    return "printerName=" + QTextCodec::codecForName("GB2312")->fromUnicode(name) + "\n";
-}
 } // namespace
 
 class TestRefund : public QObject
@@ -49,10 +45,7 @@ private:
     QString payWithItems(qint64 fen, const QString& items)
     {
         const QString code = QStringLiteral("1345678901234%1").arg(++m_codes + 10000);
-        const GatewayCall paid =
-            callGateway(m_gateway.url(), gateway::scanPayBody(code, fen, SessionData::instance().userId(),
-                                                              SessionData::instance().shopId()));
-        const QString outTradeNo = gateway::jsonText(paid.content().value("out_trade_no"));
+        const QString outTradeNo = gateway::jsonText(payAtCurrentShop(m_gateway, code, fen).value("out_trade_no"));
         if (!items.isEmpty())
             callGateway(m_gateway.url(), gateway::doCardBody(SessionData::instance().token(), outTradeNo, items));
         return outTradeNo;
@@ -140,11 +133,7 @@ private slots:
         m_dir = std::make_unique<ScopedWorkingDir>();
         QVERIFY2(m_gateway.start(), qPrintable(m_gateway.error()));
         QVERIFY(writeDataIni(m_gateway, printerLine("CashierPDF")));
-        const GatewayCall login = callGateway(m_gateway.url(), gateway::loginBody("demo", "demo123"));
-        QVERIFY(login.success);
-        SessionData::instance().setUserInfo(login.content());
-        const GatewayCall shops = callGateway(m_gateway.url(), gateway::listShopBody(SessionData::instance().token()));
-        SessionData::instance().setCurrentShop(shops.content().value("listshop").toArray().at(0).toObject());
+        QVERIFY(logInAsDemo(m_gateway));
         AppConfigRecord::instance().refundEnabled = true;
         AppConfigRecord::instance().cardEnabled = true;
         AppConfigRecord::instance().itemName = QStringLiteral("手牌");

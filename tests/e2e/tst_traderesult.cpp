@@ -40,10 +40,6 @@ QStringList receiptLines(const QString& html)
     return lines;
 }
 
-QByteArray printerLine(const QString& name)
-{
-    return "printerName=" + QTextCodec::codecForName("GB2312")->fromUnicode(name) + "\n";
-}
 } // namespace
 
 class TestTradeResult : public QObject
@@ -65,15 +61,8 @@ private slots:
         m_dir = std::make_unique<ScopedWorkingDir>();
         QVERIFY2(m_gateway.start(), qPrintable(m_gateway.error()));
         QVERIFY(writeDataIni(m_gateway, printerLine("CashierPDF")));
-        const GatewayCall login = callGateway(m_gateway.url(), gateway::loginBody("demo", "demo123"));
-        QVERIFY(login.success);
-        SessionData::instance().setUserInfo(login.content());
-        const GatewayCall shops = callGateway(m_gateway.url(), gateway::listShopBody(SessionData::instance().token()));
-        SessionData::instance().setCurrentShop(shops.content().value("listshop").toArray().at(0).toObject());
-        const GatewayCall paid = callGateway(m_gateway.url(), gateway::scanPayBody("134567890123400001", 100,
-                                                                                   SessionData::instance().userId(),
-                                                                                   SessionData::instance().shopId()));
-        m_paid = paid.content();
+        QVERIFY(logInAsDemo(m_gateway));
+        m_paid = payAtCurrentShop(m_gateway, "134567890123400001", 100);
         QCOMPARE(m_paid.value("msg").toString(), QStringLiteral("成功"));
         MessageBox::setRecording(true);
         Printer::setRecording(Printer::Recording::InsteadOfPrinting);

@@ -4,6 +4,7 @@
 // gateway's request log, and the top-level windows a screen opens on its own.
 
 #include "DemoGateway.h"
+#include "GatewayCall.h"
 #include "TestSupport.h"
 
 #include <QApplication>
@@ -14,12 +15,43 @@
 #include <QTextCodec>
 #include <QWidget>
 
+#include "net/GatewayRequests.h"
+#include "net/SessionData.h"
+
 // Replaces data.ini in the working directory: the gateway address, then `lines` as they are
 // (already encoded as the file stores them).
 inline bool writeDataIni(const DemoGateway& gateway, const QByteArray& lines = QByteArray())
 {
     return writeFileBytes(QStringLiteral("data.ini"),
                           "[data_config]\ngateway_url=" + gateway.url().toUtf8() + "\n" + lines);
+}
+
+// The "printerName" line of data.ini naming `name`, encoded as the file stores it.
+inline QByteArray printerLine(const QString& name)
+{
+    return "printerName=" + QTextCodec::codecForName("GB2312")->fromUnicode(name) + "\n";
+}
+
+// Logs in as the demo merchant and makes its first shop the one collected for, as the login window
+// and shop selection would; false when the gateway did not let it.
+inline bool logInAsDemo(const DemoGateway& gateway)
+{
+    const GatewayCall login = callGateway(gateway.url(), gateway::loginBody("demo", "demo123"));
+    if (!login.success)
+        return false;
+    SessionData& session = SessionData::instance();
+    session.setUserInfo(login.content());
+    const GatewayCall shops = callGateway(gateway.url(), gateway::listShopBody(session.token()));
+    session.setCurrentShop(shops.content().value("listshop").toArray().at(0).toObject());
+    return !session.shopId().isEmpty();
+}
+
+// A payment of `fen` with the customer's `code` at the current shop, made directly at the gateway;
+// the reply's content ("msg" is "成功" when it went through).
+inline QJsonObject payAtCurrentShop(const DemoGateway& gateway, const QString& code, qint64 fen)
+{
+    const SessionData& session = SessionData::instance();
+    return callGateway(gateway.url(), gateway::scanPayBody(code, fen, session.userId(), session.shopId())).content();
 }
 
 // The raw value of `key` in data.ini as it is on disk, decoded from GB2312; a null string when the
