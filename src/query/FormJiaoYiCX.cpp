@@ -111,6 +111,10 @@ void FormJiaoYiCX::listPay(int page)
     m_request->post(gateway::gatewayUrl(), gateway::listPayBody(SessionData::instance().token(), query));
     // The reply closes the busy dialog; the tab waits here until it has been shown.
     modal::exec(*loadingDialog);
+    // Under X11 the keyboard did not always come back to the main window when the busy box went,
+    // and its keys (Escape, F1-F3) were dead until a click: hand it back explicitly.
+    if (isVisible())
+        window()->activateWindow();
 }
 
 void FormJiaoYiCX::slot_requestFinished(bool bSuccess, const QByteArray& byteResult)

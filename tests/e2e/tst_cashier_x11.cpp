@@ -376,6 +376,9 @@ private slots:
         QCOMPARE(listings(), 0);
         QVERIFY(xdotool({"key", "KP_Enter"}));
         QTRY_COMPARE_WITH_TIMEOUT(listings(), 1, kWaitMs);
+        // The busy box goes once the page is shown.
+        QTRY_VERIFY_WITH_TIMEOUT(!isVisible(QStringLiteral("加载中")), kWaitMs);
+        QTest::qWait(kSettleMs);
         m_ready = true;
     }
 
