@@ -13,6 +13,11 @@ QString SessionData::shopId() const
     return gateway::jsonText(m_currentShop.value(QStringLiteral("shopid")));
 }
 
+QString SessionData::operatorName() const
+{
+    return gateway::jsonText(m_userInfo.value(QStringLiteral("rname")));
+}
+
 QString SessionData::userId() const
 {
     return gateway::jsonText(m_userInfo.value(QStringLiteral("id")));

@@ -40,6 +40,8 @@ public:
     QString token() const;
     QString shopId() const;
     QString userId() const;
+    // "rname" of the login reply: the operator printed on reprints, refunds and the shift summary.
+    QString operatorName() const;
 
 private:
     SessionData() = default;

@@ -227,16 +227,10 @@ void FormJiaoYiCX::onBtnCardClicked()
 void FormJiaoYiCX::onBtnPrinterClicked()
 {
     const QJsonObject order = senderOrder();
-    switch (Printer::state()) {
-    case Printer::State::NotWanted:
-    case Printer::State::Missing:
-        Printer::tellNoPrinter(this);
+    if (!Printer::readyFor(this, Printer::NotWanted::Tell))
         return;
-    case Printer::State::Ready:
-        break;
-    }
-    const QString operatorName = gateway::jsonText(SessionData::instance().userInfo().value(QStringLiteral("rname")));
-    Printer::printHtml(receipt::reprintReceipt(order, operatorName, DataConfig::instance().getServiceHotline()));
+    Printer::printHtml(receipt::reprintReceipt(order, SessionData::instance().operatorName(),
+                                               DataConfig::instance().getServiceHotline()));
 }
 
 void FormJiaoYiCX::on_query_btn_clicked()

@@ -225,18 +225,10 @@ void RefundSureDialog::onRefundResult(bool bSuccess, const QByteArray& byteResul
 
 void RefundSureDialog::printRefundReceipt()
 {
-    switch (Printer::state()) {
-    case Printer::State::NotWanted:
+    if (!Printer::readyFor(this, Printer::NotWanted::Silent))
         return;
-    case Printer::State::Missing:
-        Printer::tellNoPrinter(this);
-        return;
-    case Printer::State::Ready:
-        break;
-    }
-    const QString operatorName = gateway::jsonText(SessionData::instance().userInfo().value(QStringLiteral("rname")));
-    Printer::printHtml(
-        receipt::refundReceipt(order, operatorName, m_refundFen, DataConfig::instance().getServiceHotline()));
+    Printer::printHtml(receipt::refundReceipt(order, SessionData::instance().operatorName(), m_refundFen,
+                                              DataConfig::instance().getServiceHotline()));
 }
 
 void RefundSureDialog::setConfirmEnabled(bool enabled)

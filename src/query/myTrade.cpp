@@ -93,7 +93,7 @@ void myTrade::slot_requestFinished(bool bSuccess, const QByteArray& byteResult)
     const SessionData& session = SessionData::instance();
     ui->lbltime->setText(sum.time1);
     ui->lblendtime->setText(sum.time2);
-    ui->lblczry->setText(sessionText(session.userInfo(), "rname"));
+    ui->lblczry->setText(session.operatorName());
     ui->lblskmd->setText(sessionText(session.currentShop(), "main_name") +
                          sessionText(session.currentShop(), "branch_name"));
     ui->lblssje->setText(sum.received);
@@ -132,10 +132,8 @@ void myTrade::on_btnPrint_clicked()
     // The period is recorded as handed over even when no slip can be printed: the shift ends with
     // the press, and the next proposal starts where this one ended.
     logPrint();
-    if (Printer::state() != Printer::State::Ready) {
-        Printer::tellNoPrinter(this);
+    if (!Printer::readyFor(this, Printer::NotWanted::Tell))
         return;
-    }
 
     receipt::CashierSummary summary;
     summary.shopName = ui->lblskmd->text();

@@ -65,6 +65,22 @@ void Printer::tellNoPrinter(QWidget* parent)
                         QStringLiteral("当前没有设置可用打印机,如需打印请先设置打印机"));
 }
 
+bool Printer::readyFor(QWidget* parent, NotWanted notWanted)
+{
+    switch (state()) {
+    case State::Ready:
+        return true;
+    case State::NotWanted:
+        if (notWanted == NotWanted::Silent)
+            return false;
+        break;
+    case State::Missing:
+        break;
+    }
+    tellNoPrinter(parent);
+    return false;
+}
+
 void Printer::printHtml(const QString& html)
 {
     const QString printerName = DataConfig::instance().getPrinterName();

@@ -20,6 +20,15 @@ public:
     // The box that tells the cashier a receipt cannot be printed because the printer is missing.
     static void tellNoPrinter(QWidget* parent);
 
+    // The gate before a receipt the cashier asked for: true when the printer is there. Otherwise the
+    // cashier is told (over `parent`) — always for a printer that is not installed, and for "no
+    // receipts wanted" unless `notWanted` is Silent — and nothing is to be printed.
+    enum class NotWanted {
+        Silent,
+        Tell,
+    };
+    static bool readyFor(QWidget* parent, NotWanted notWanted);
+
     // Lays `html` out on a page the size of the paper of the printer named in data.ini and prints
     // it there. Callers check state() first; a printer that is not installed gets nothing and the
     // miss is logged; an offline printer or a spooler error is the operating system's to show.

@@ -4,6 +4,8 @@
 
 #include "platform/GlobalHotKey.h"
 
+#include "HotKeyNames.h"
+
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QProcess>
@@ -16,22 +18,6 @@
 #include <memory>
 
 using platform::HotKeyStatus;
-
-namespace platform {
-// Names instead of numbers when a comparison fails.
-char* toString(const HotKeyStatus& status)
-{
-    switch (status) {
-    case HotKeyStatus::Registered:
-        return qstrdup("Registered");
-    case HotKeyStatus::Taken:
-        return qstrdup("Taken");
-    case HotKeyStatus::Unsupported:
-        return qstrdup("Unsupported");
-    }
-    return qstrdup("?");
-}
-} // namespace platform
 
 namespace {
 

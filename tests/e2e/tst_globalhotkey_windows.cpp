@@ -4,6 +4,8 @@
 
 #include "platform/GlobalHotKey.h"
 
+#include "HotKeyNames.h"
+
 #include <QGuiApplication>
 #include <QProcess>
 #include <QSignalSpy>
@@ -12,28 +14,13 @@
 
 using platform::HotKeyStatus;
 
-namespace platform {
-char* toString(const HotKeyStatus& status)
-{
-    switch (status) {
-    case HotKeyStatus::Registered:
-        return qstrdup("Registered");
-    case HotKeyStatus::Taken:
-        return qstrdup("Taken");
-    case HotKeyStatus::Unsupported:
-        return qstrdup("Unsupported");
-    }
-    return qstrdup("?");
-}
-} // namespace platform
-
 namespace {
 // xdotool is a Linux program: Wine's start runs it from the Unix side.
 bool pressAltZ()
 {
-    return QProcess::execute(QStringLiteral("start.exe"), {QStringLiteral("/wait"), QStringLiteral("/unix"),
-                                                           QStringLiteral("/usr/bin/xdotool"), QStringLiteral("key"),
-                                                           QStringLiteral("alt+z")}) == 0;
+    return QProcess::execute(QStringLiteral("start.exe"),
+                             {QStringLiteral("/wait"), QStringLiteral("/unix"), QStringLiteral("/usr/bin/xdotool"),
+                              QStringLiteral("key"), QStringLiteral("alt+z")}) == 0;
 }
 
 // The holder's next line of output, waited for.

@@ -52,6 +52,16 @@ private:
         record.baudRate = 19200;
     }
 
+    // Points data.ini at `server`: a gateway that takes every request and never answers; requests
+    // give up after 1.5 s (cleanup() puts the timeout back).
+    static bool useSilentGateway(QTcpServer& server)
+    {
+        HttpFun::setTimeoutForTesting(1500);
+        return server.listen(QHostAddress::LocalHost) &&
+               writeFileBytes("data.ini", "[data_config]\ngateway_url=http://127.0.0.1:" +
+                                              QByteArray::number(server.serverPort()) + "/\n");
+    }
+
     // The scan-pay windows open over the collection tab.
     static QList<FormCS*> scanPayWindows(MainWindow& window)
     {
@@ -78,6 +88,7 @@ private slots:
         MessageBox::setRecording(true);
     }
     void init() { MessageBox::takeShown(); }
+    void cleanup() { HttpFun::setTimeoutForTesting(0); }
 
     void bytesPassThroughUnchangedAndTheAmountIsKept()
     {
@@ -207,12 +218,9 @@ private slots:
 
     void anAmountWaitsForTheQueryTabsBusyDialog()
     {
-        // A gateway that never answers keeps the query's busy dialog up until the client gives up.
+        // The query's busy dialog stays up until the client gives up on the silent gateway.
         QTcpServer silentGateway;
-        QVERIFY(silentGateway.listen(QHostAddress::LocalHost));
-        QVERIFY(writeFileBytes("data.ini", "[data_config]\ngateway_url=http://127.0.0.1:" +
-                                               QByteArray::number(silentGateway.serverPort()) + "/\n"));
-        HttpFun::setTimeoutForTesting(1500);
+        QVERIFY(useSilentGateway(silentGateway));
         PseudoTerminal pos, display;
         linkPorts(pos.devicePath(), display.devicePath());
         configure(false);
@@ -234,18 +242,13 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(window.currentTabIndex(), int(MainWindow::CollectionTab), 3000);
         QCOMPARE(window.collectionTab()->amountText(), QString("6.60"));
         QTRY_VERIFY(queryTab.isNull());
-        HttpFun::setTimeoutForTesting(0);
     }
 
     void oneScanPayWindowAndTheNewestAmount()
     {
-        // A gateway that takes the request and never answers: a payment stays on its way until the
-        // client gives up.
+        // A payment stays on its way until the client gives up on the silent gateway.
         QTcpServer silentGateway;
-        QVERIFY(silentGateway.listen(QHostAddress::LocalHost));
-        QVERIFY(writeFileBytes("data.ini", "[data_config]\ngateway_url=http://127.0.0.1:" +
-                                               QByteArray::number(silentGateway.serverPort()) + "/\n"));
-        HttpFun::setTimeoutForTesting(1500);
+        QVERIFY(useSilentGateway(silentGateway));
         PseudoTerminal pos, display;
         linkPorts(pos.devicePath(), display.devicePath());
         configure(false);
@@ -293,7 +296,6 @@ private slots:
         window.showWindow();
         QCOMPARE(scanPayWindows(window).size(), 1);
         QCOMPARE(scanPayWindows(window).at(0)->moneyFen(), qint64(700));
-        HttpFun::setTimeoutForTesting(0);
     }
 };
 

@@ -25,10 +25,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDateTimeEdit>
-#include <QRadioButton>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 
 #include <cstdio>
@@ -156,7 +156,7 @@ int main(int argc, char** argv)
 
     // The new slips, printed for a look (scripts/screenshots keeps only the payment receipt).
     const QString hotline = DataConfig::instance().getServiceHotline();
-    const QString operatorName = SessionData::instance().userInfo().value("rname").toString();
+    const QString operatorName = SessionData::instance().operatorName();
     Printer::printHtml(receipt::reprintReceipt(withItems, operatorName, hotline));
     Printer::printHtml(receipt::refundReceipt(withItems, operatorName, 1250, hotline));
 
