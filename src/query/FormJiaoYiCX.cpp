@@ -104,8 +104,8 @@ void FormJiaoYiCX::listPay(int page)
     query.startDate = ui->start_dateEdit->text();
     query.endDate = ui->end_dateEdit->text();
     query.shopId = SessionData::instance().shopId();
-    query.cardNo =
-        ui->txtCardNo->isVisible() || AppConfigRecord::instance().cardEnabled ? ui->txtCardNo->text() : QString();
+    // The item filter exists only with items switched on (the field is hidden otherwise).
+    query.cardNo = AppConfigRecord::instance().cardEnabled ? ui->txtCardNo->text() : QString();
     m_request = new HttpFun;
     connect(m_request, &HttpFun::signal_requestFinished, this, &FormJiaoYiCX::slot_requestFinished);
     m_request->post(gateway::gatewayUrl(), gateway::listPayBody(SessionData::instance().token(), query));
