@@ -1,11 +1,9 @@
 #include "app/Startup.h"
 
-#include "config/DataConfig.h"
-#include "platform/Autostart.h"
-
-#include <QCoreApplication>
+#include "config/AutostartSetting.h"
 
 void applyAutostart()
 {
-    platform::writeAutostart(DataConfig::instance().getCheck() > 0, QCoreApplication::applicationFilePath());
+    // The same rule as the general settings page applies when the switch changes.
+    applyAutostartSetting();
 }

@@ -5,6 +5,7 @@
 #include "net/GatewayRequests.h"
 #include "net/HttpFun.h"
 #include "net/SessionData.h"
+#include "net/ShopList.h"
 #include "ui_SelectShopDialog.h"
 #include "widgets/ButtonStyles.h"
 #include "widgets/Keys.h"
@@ -59,10 +60,7 @@ void SelectShopDialog::slot_requestFinished(bool bSuccess, const QByteArray& byt
                 const QJsonObject shop = shops.at(i).toObject();
                 session.insertShop(i, shop);
                 // Each entry carries its own shop: adding the first entry selects it at once.
-                ui->comboBox->addItem(gateway::jsonText(shop.value(QStringLiteral("main_name"))) +
-                                          QStringLiteral("  ") +
-                                          gateway::jsonText(shop.value(QStringLiteral("branch_name"))),
-                                      shop);
+                ui->comboBox->addItem(shoplist::caption(shop), shop);
             }
             const int remembered = ui->comboBox->findText(DataConfig::instance().getShopName());
             if (remembered >= 0)

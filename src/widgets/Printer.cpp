@@ -81,6 +81,11 @@ bool Printer::readyFor(QWidget* parent, NotWanted notWanted)
     return false;
 }
 
+QStringList Printer::installedPrinterNames()
+{
+    return QPrinterInfo::availablePrinterNames();
+}
+
 void Printer::printHtml(const QString& html)
 {
     const QString printerName = DataConfig::instance().getPrinterName();

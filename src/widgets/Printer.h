@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -28,6 +29,9 @@ public:
         Tell,
     };
     static bool readyFor(QWidget* parent, NotWanted notWanted);
+
+    // The printers installed on this computer, in the system's order; receipts can go to any of them.
+    static QStringList installedPrinterNames();
 
     // Lays `html` out on a page the size of the paper of the printer named in data.ini and prints
     // it there. Callers check state() first; a printer that is not installed gets nothing and the
