@@ -13,6 +13,7 @@
 #include "platform/GlobalHotKey.h"
 #include "platform/SerialPortNames.h"
 #include "query/FormJiaoYiCX.h"
+#include "settings/FormShangJiaXinXi.h"
 #include "ui_MainWindow.h"
 #include "widgets/ButtonStyles.h"
 #include "widgets/MessageBox.h"
@@ -49,9 +50,7 @@ MainWindow::MainWindow(QWidget* parent)
     ui->jycx_btn->setStyleSheet(tabIndicatorStyle(QStringLiteral("jycx")));
     ui->sjxx_btn->setStyleSheet(tabIndicatorStyle(QStringLiteral("sjxx")));
 
-    const QJsonObject shop = SessionData::instance().currentShop();
-    ui->label_shop->setText(gateway::jsonText(shop.value(QStringLiteral("main_name"))) + QLatin1Char('\n') +
-                            gateway::jsonText(shop.value(QStringLiteral("branch_name"))));
+    showCurrentShop();
 
     m_tabButtons->setExclusive(true);
     m_tabButtons->addButton(ui->smsk_btn, CollectionTab);
@@ -105,8 +104,34 @@ void MainWindow::registerHotKey()
                             QStringLiteral("您好，您已经登录一个澜川岚客钱包PC端账户，请注意。"));
 }
 
+void MainWindow::showCurrentShop()
+{
+    const QJsonObject shop = SessionData::instance().currentShop();
+    ui->label_shop->setText(gateway::jsonText(shop.value(QStringLiteral("main_name"))) + QLatin1Char('\n') +
+                            gateway::jsonText(shop.value(QStringLiteral("branch_name"))));
+}
+
+void MainWindow::lendPorts()
+{
+    ++m_portsLent;
+    m_serial->closeAll();
+}
+
+void MainWindow::returnPorts()
+{
+    if (m_portsLent == 0 || --m_portsLent > 0)
+        return;
+    // Its messages must not open behind the settings panel; and a page that borrows the ports again
+    // meanwhile keeps them.
+    modal::whenIdle(this, [this] {
+        if (m_portsLent == 0)
+            openPorts();
+    });
+}
+
 void MainWindow::openPorts()
 {
+    m_portsLent = 0;
     const AppConfigRecord& record = AppConfigRecord::instance();
     SerialPassThrough::Settings settings;
     settings.softwarePort = platform::serialPortName(record.softwareComNumber);
@@ -131,11 +156,9 @@ QWidget* MainWindow::createTab(int id)
         connect(query, &FormJiaoYiCX::quitRequested, this, &shell::quit);
         return query;
     }
-    // The merchant tab arrives with the settings; until then an empty page.
-    auto* tab = new QWidget(ui->tabArea);
-    tab->setObjectName(QStringLiteral("merchantTab"));
-    tab->setFixedSize(ui->tabArea->size());
-    return tab;
+    auto* merchant = new FormShangJiaXinXi(ui->tabArea);
+    connect(merchant, &FormShangJiaXinXi::settingsPageRequested, this, &shell::openSettingsPage);
+    return merchant;
 }
 
 FormSaoMaShouKuan* MainWindow::collectionTab() const

@@ -38,6 +38,14 @@ public:
     // Closes and reopens both serial ports with the settings of app.config; run at construction and
     // after the serial-port settings are saved.
     void openPorts();
+    // The serial-port settings page borrows the ports: they are closed while it has them. When it
+    // gives them back unsaved they are opened again with the saved settings, once no modal window
+    // is open; a save reopens them at once through openPorts().
+    void lendPorts();
+    void returnPorts();
+
+    // The shop collected for, in the title bar; again after the general settings chose another.
+    void showCurrentShop();
 
     int currentTabIndex() const { return m_currentTab; }
     // Switches to tab `id` as its radio button does (F1-F3).
@@ -84,4 +92,6 @@ private:
     // Arrived from the till but not yet put into the collection tab.
     QString m_tillAmount;
     bool m_tillAmountWaiting = false;
+    // Pages holding the ports; they are reopened when the last gives them back.
+    int m_portsLent = 0;
 };

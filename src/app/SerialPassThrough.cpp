@@ -39,6 +39,17 @@ void SerialPassThrough::closeAll()
     m_displayOpen = false;
 }
 
+bool SerialPassThrough::probe(const QString& device, QIODevice::OpenMode mode)
+{
+    QSerialPort port(device);
+    if (!port.open(mode)) {
+        qCInfo(lcSerial).noquote() << "trying" << device << port.errorString();
+        return false;
+    }
+    port.close();
+    return true;
+}
+
 SerialPassThrough::OpenResult SerialPassThrough::reopen(const Settings& settings)
 {
     closeAll();

@@ -35,6 +35,10 @@ public:
     OpenResult reopen(const Settings& settings);
     void closeAll();
 
+    // Opens `device` in `mode` and closes it again, nothing set up and nothing written: whether the
+    // port can be used at all (it exists and no one else holds it).
+    static bool probe(const QString& device, QIODevice::OpenMode mode);
+
     bool softwareOpen() const;
     bool displayOpen() const;
 

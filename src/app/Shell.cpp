@@ -1,6 +1,9 @@
 #include "app/Shell.h"
 
 #include "app/MainWindow.h"
+#include "app/SerialPassThrough.h"
+#include "platform/SerialPortNames.h"
+#include "settings/SerialPortAccess.h"
 
 #include <QCoreApplication>
 
@@ -9,7 +12,37 @@ namespace shell {
 namespace {
 MainWindow* g_mainWindow = nullptr;
 std::function<void(SettingsPage)> g_settingsOpener;
+
+class MainWindowPorts : public SerialPortAccess
+{
+public:
+    void lendPorts() override
+    {
+        if (g_mainWindow)
+            g_mainWindow->lendPorts();
+    }
+    void returnPorts() override
+    {
+        if (g_mainWindow)
+            g_mainWindow->returnPorts();
+    }
+    void reopenPorts() override
+    {
+        if (g_mainWindow)
+            g_mainWindow->openPorts();
+    }
+    bool probe(int comNumber, QIODevice::OpenModeFlag mode) override
+    {
+        return comNumber > 0 && SerialPassThrough::probe(platform::serialPortName(comNumber), mode);
+    }
+};
 } // namespace
+
+SerialPortAccess* serialPorts()
+{
+    static MainWindowPorts ports;
+    return &ports;
+}
 
 MainWindow* mainWindow()
 {

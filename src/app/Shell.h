@@ -5,6 +5,7 @@
 #include <functional>
 
 class MainWindow;
+class SerialPortAccess;
 
 // The process-wide windows, reached by the shell only: screens announce what happened with
 // signals and the shell's windows wire them here.
@@ -23,6 +24,10 @@ void destroyMainWindow();
 // for a page does nothing.
 void setSettingsOpener(std::function<void(SettingsPage)> opener);
 void openSettingsPage(SettingsPage page);
+
+// The main window's serial ports as the serial-port settings page borrows and tries them; lending
+// does nothing while there is no main window.
+SerialPortAccess* serialPorts();
 
 // Ends the program. Closing or hiding windows never does: only the tray menus' "退出" and the
 // shift summary's quit question come here.

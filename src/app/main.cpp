@@ -1,7 +1,9 @@
 #include "app/LoginWidget.h"
+#include "app/MainWindow.h"
 #include "app/Shell.h"
-#include "app/Startup.h"
 #include "config/AppConfigRecord.h"
+#include "config/AutostartSetting.h"
+#include "settings/SettingMain.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -16,7 +18,7 @@ int main(int argc, char* argv[])
     // hidden, must not end it. It ends through shell::quit() only.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    applyAutostart();
+    applyAutostartSetting();
 
     // Owned here for the whole run; after a successful login it is only hidden.
     LoginWidget login;
@@ -25,9 +27,18 @@ int main(int argc, char* argv[])
     // Loaded after the login window is built: nothing in its constructor reads the record.
     AppConfigRecord::instance().load();
 
-    // The settings panel is created here, hidden, once for the whole run.
+    // One settings panel for the whole run, hidden until a screen asks for one of its pages.
+    SettingMain settings;
+    settings.setSerialPortAccess(shell::serialPorts());
+    shell::setSettingsOpener([&settings](SettingsPage page) {
+        settings.execPage(page);
+        // The general page may have chosen another shop to collect for.
+        if (shell::hasMainWindow())
+            shell::mainWindow()->showCurrentShop();
+    });
 
     const int exitCode = app.exec();
+    shell::setSettingsOpener(nullptr);
     shell::destroyMainWindow();
     return exitCode;
 }

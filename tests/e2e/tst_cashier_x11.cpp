@@ -382,6 +382,42 @@ private slots:
         m_ready = true;
     }
 
+    void settingsPanelLentThePortsAndGivesThemBack()
+    {
+        // The settings button opens the panel on the general page; its first button shows the
+        // serial-port page, which borrows the till port from the main window.
+        QVERIFY(activate(kMain));
+        const QStringList main = visibleWindows(kMain);
+        QVERIFY(xdotool({"mousemove", "--window", main.first(), "724", "18"}));
+        QVERIFY(xdotool({"click", "1"}));
+        const QString panelTitle = QStringLiteral("澜川智付");
+        QTRY_VERIFY_WITH_TIMEOUT(isVisible(panelTitle), kWaitMs);
+        const QStringList panel = visibleWindows(panelTitle);
+        QCOMPARE(panel.size(), 1);
+        QVERIFY(xdotool({"mousemove", "--window", panel.first(), "57", "70"}));
+        QVERIFY(xdotool({"click", "1"}));
+        QTest::qWait(kSettleMs);
+        // Escape hides the panel without saving: the program runs on and the till is heard again.
+        QVERIFY(xdotool({"key", "Escape"}));
+        QTRY_VERIFY_WITH_TIMEOUT(!isVisible(panelTitle), kWaitMs);
+        QCOMPARE(m_cashier.state(), QProcess::Running);
+        // The amount from the till reaches the keypad and is charged at the next call-up.
+        const int chargedBefore = scanPayRequests().size();
+        QVERIFY(m_till.write("\x1bQA7.77\r"));
+        QTest::qWait(kSettleMs);
+        QVERIFY(xdotool({"key", "alt+z"}));
+        QTRY_VERIFY_WITH_TIMEOUT(isVisible(kScanPay), kWaitMs);
+        QVERIFY(scan(QStringLiteral("134567890123456783")));
+        QTRY_COMPARE_WITH_TIMEOUT(scanPayRequests().size(), chargedBefore + 1, kWaitMs);
+        QCOMPARE(fieldOf(scanPayRequests(), chargedBefore, "money"), QStringLiteral("777"));
+        QTRY_VERIFY_WITH_TIMEOUT(isVisible(kTradeResult), kWaitMs);
+        QVERIFY(activate(kTradeResult));
+        QVERIFY(xdotool({"key", "Escape"}));
+        QTRY_VERIFY_WITH_TIMEOUT(!isVisible(kTradeResult), kWaitMs);
+        QTest::qWait(kSettleMs);
+        m_ready = true;
+    }
+
     void quitFromTheFloatingWidgetsMenuEndsTheProgram()
     {
         QVERIFY(activate(kMain));

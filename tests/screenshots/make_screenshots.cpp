@@ -5,6 +5,7 @@
 
 #include "app/LoginWidget.h"
 #include "app/MainWindow.h"
+#include "app/Shell.h"
 #include "collect/CardDialog.h"
 #include "collect/FormCS.h"
 #include "collect/FormSaoMaShouKuan.h"
@@ -17,6 +18,7 @@
 #include "query/FormJiaoYiCX.h"
 #include "query/RefundSureDialog.h"
 #include "query/myTrade.h"
+#include "settings/SettingMain.h"
 #include "widgets/MessageBox.h"
 #include "widgets/Printer.h"
 
@@ -153,6 +155,21 @@ int main(int argc, char** argv)
     summary.show();
     QTest::qWait(800); // the period and its totals come from the gateway
     save(&summary, "summary.png");
+
+    // The merchant tab, and the settings panel on each of its pages.
+    window->findChild<QRadioButton*>("sjxx_btn")->click();
+    save(window, "merchant.png");
+    SettingMain settings;
+    settings.setSerialPortAccess(shell::serialPorts());
+    const char* const pages[] = {
+        "serial",     "general",        "login-password", "refund-password", "forgotten-refund-password",
+        "collection", "refund-settings"};
+    settings.show();
+    for (int page = 1; page <= 7; ++page) {
+        settings.doSet(page);
+        save(&settings, QStringLiteral("settings-%1.png").arg(QLatin1String(pages[page - 1])));
+    }
+    settings.hide();
 
     // The new slips, printed for a look (scripts/screenshots keeps only the payment receipt).
     const QString hotline = DataConfig::instance().getServiceHotline();

@@ -1,4 +1,5 @@
 #include "core/SerialAmount.h"
+#include "core/SerialChoices.h"
 
 #include <QtTest>
 
@@ -37,6 +38,29 @@ private slots:
         QFETCH(QByteArray, chunk);
         QFETCH(QString, amount);
         QCOMPARE(extractSerialAmount(chunk), amount);
+    }
+
+    // The serial-port page shows what app.config holds and saves what it shows.
+    void portAndBaudChoicesRoundTrip()
+    {
+        using namespace serialchoices;
+        for (int stored : {1, 2, 9}) {
+            const QStringList names = portNames(stored);
+            QCOMPARE(names.size(), 9);
+            QCOMPARE(comNumber(names.at(portIndex(stored))), stored);
+        }
+        // A port beyond COM9 (set by hand or by an older setup) is offered as it is, not lost.
+        QCOMPARE(portNames(12).last(), QString("COM12"));
+        QCOMPARE(comNumber(portNames(12).at(portIndex(12))), 12);
+        QCOMPARE(portIndex(0), 0);
+        for (const char* bad : {"", "COM", "COM0", "COMx", "ttyS0", "com3"})
+            QCOMPARE(comNumber(QString::fromLatin1(bad)), 0);
+
+        QCOMPARE(baudRates().at(baudRateIndex(2400)), QString("2400"));
+        QCOMPARE(baudRates().at(baudRateIndex(14400)), QString("14400"));
+        QCOMPARE(baudRates().at(baudRateIndex(9600)), QString("9600"));
+        for (int other : {0, 115200, 19200, -1})
+            QCOMPARE(baudRates().at(baudRateIndex(other)), QString("19200"));
     }
 };
 
