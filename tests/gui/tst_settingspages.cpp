@@ -29,6 +29,10 @@
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
+#ifdef Q_OS_WIN
+#include <windows.h>
+#undef MessageBox // the project's message-box seam, not the Windows function
+#endif
 
 #include <memory>
 
@@ -42,7 +46,14 @@ public:
     explicit ReadOnlyFile(const QString& path)
         : m_path(QFileInfo(path).absoluteFilePath()), m_permissions(QFile::permissions(m_path))
     {
+#ifdef Q_OS_WIN
+        // The read-only attribute itself: Qt's permissions go through the C library's chmod, which
+        // Wine run as root does not enforce.
+        SetFileAttributesW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(m_path).utf16()),
+                           FILE_ATTRIBUTE_READONLY);
+#else
         QFile::setPermissions(m_path, QFile::ReadOwner | QFile::ReadUser | QFile::ReadGroup | QFile::ReadOther);
+#endif
 #ifdef Q_OS_UNIX
         if (geteuid() == 0) {
             m_folder = QFileInfo(m_path).absolutePath();
@@ -60,12 +71,23 @@ public:
         if (!m_folder.isEmpty())
             QFile::setPermissions(m_folder, m_folderPermissions);
 #endif
+#ifdef Q_OS_WIN
+        SetFileAttributesW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(m_path).utf16()),
+                           FILE_ATTRIBUTE_NORMAL);
+#endif
         QFile::setPermissions(m_path, m_permissions);
     }
     // Whether writing really is refused (opened for appending, so nothing changes if it is not).
     bool refusesWriting() const
     {
+#ifdef Q_OS_WIN
+        // Wine run as root still opens such a file for writing; replacing it, as every save does, is
+        // refused.
+        return GetFileAttributesW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(m_path).utf16())) &
+               FILE_ATTRIBUTE_READONLY;
+#else
         return !QFile(m_path).open(QIODevice::Append);
+#endif
     }
 
 private:
