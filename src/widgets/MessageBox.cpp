@@ -2,10 +2,13 @@
 
 #include "widgets/ModalLoop.h"
 
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 
 namespace {
+// Wide enough for a title of a few characters with the window manager's buttons beside it.
+constexpr int kMinimumWidth = 240;
 bool g_recording = false;
 QList<MessageBox::Shown> g_shown;
 QList<MessageBox::Answer> g_answers;
@@ -45,6 +48,11 @@ MessageBox::Answer MessageBox::present(QWidget* parent, Icon icon, const QString
     if (buttons.size() > 1)
         box.addButton(buttons.at(1), QMessageBox::RejectRole);
     box.setDefaultButton(accept);
+    // A short text ("操作成功") made the box too narrow for its own title bar, which the window
+    // manager then cut to "温…示"; a floor on the width keeps the title whole.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(kMinimumWidth, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(),
+                      0, 1, grid->columnCount());
     modal::exec(box);
     return box.clickedButton() == accept ? Accepted : Rejected;
 }
