@@ -8,6 +8,7 @@
 #include "net/GatewayRequests.h"
 #include "net/HttpFun.h"
 #include "net/NetLog.h"
+#include "net/PaymentCheck.h"
 #include "net/SessionData.h"
 #include "ui_FormCS.h"
 #include "widgets/ButtonStyles.h"
@@ -111,12 +112,23 @@ void FormCS::sendScanPay()
         qCInfo(lcGateway) << "scan-pay already in flight; Return ignored";
         return;
     }
+    const paymentcheck::UnknownCharge earlier = paymentcheck::pendingCharge();
+    if (earlier.isValid() && earlier.fen == m_moneyFen && earlier.shopId == SessionData::instance().shopId()) {
+        checkEarlierCharge(m_payCode);
+        return;
+    }
+    postScanPay(m_payCode);
+}
+
+void FormCS::postScanPay(const QString& payCode)
+{
     m_inFlight = true;
     const SessionData& session = SessionData::instance();
+    // Remembered before it leaves: if no reply comes, this is the charge to look for.
+    paymentcheck::setPendingCharge({session.shopId(), m_moneyFen, QDateTime::currentDateTime()});
     auto* request = new HttpFun;
     connect(request, &HttpFun::signal_requestFinished, this, &FormCS::slot_requestFinished);
-    request->post(gateway::gatewayUrl(),
-                  gateway::scanPayBody(m_payCode, m_moneyFen, session.userId(), session.shopId()));
+    request->post(gateway::gatewayUrl(), gateway::scanPayBody(payCode, m_moneyFen, session.userId(), session.shopId()));
 }
 
 void FormCS::slot_requestFinished(bool bSuccess, const QByteArray& byteResult)
@@ -124,10 +136,13 @@ void FormCS::slot_requestFinished(bool bSuccess, const QByteArray& byteResult)
     qCDebug(lcGateway).noquote() << "scan-pay reply" << byteResult;
     m_inFlight = false;
     if (!bSuccess) {
+        // The charge stays pending: the next scan for this amount looks for it first.
         tell(QStringLiteral("客户尚未输入密码或网络异常！请查看本机网络或者重新收款！"));
         emit requestSettled();
         return;
     }
+    // The gateway answered: whatever it said, this charge is settled.
+    paymentcheck::clearPendingCharge();
     const QJsonObject content = gateway::replyContent(byteResult);
     const QString msg = gateway::jsonText(content.value(QStringLiteral("msg")));
     if (msg != QStringLiteral("成功")) {
@@ -135,6 +150,58 @@ void FormCS::slot_requestFinished(bool bSuccess, const QByteArray& byteResult)
         emit requestSettled();
         return;
     }
+    complete(content);
+}
+
+void FormCS::checkEarlierCharge(const QString& payCode)
+{
+    m_inFlight = true;
+    m_waitingCode = payCode;
+    auto* request = new HttpFun;
+    connect(request, &HttpFun::signal_requestFinished, this, &FormCS::slot_checkFinished);
+    request->post(gateway::gatewayUrl(), gateway::listPayBody(SessionData::instance().token(),
+                                                              paymentcheck::searchQuery(paymentcheck::pendingCharge(),
+                                                                                        QDateTime::currentDateTime())));
+}
+
+void FormCS::slot_checkFinished(bool bSuccess, const QByteArray& byteResult)
+{
+    m_inFlight = false;
+    const paymentcheck::UnknownCharge earlier = paymentcheck::pendingCharge();
+    const paymentcheck::Search found =
+        paymentcheck::search(bSuccess ? byteResult : QByteArray(), earlier, QDateTime::currentDateTime(),
+                             SessionData::instance().completedPayments() + m_declined);
+    if (!found.answered) {
+        // Nothing can be said about the earlier charge. The cashier is warned once and decides; the
+        // code just scanned is not charged, the next one is.
+        paymentcheck::clearPendingCharge();
+        tell(QStringLiteral("上一笔收款的结果未知，顾客可能已经付款。请先在交易列表中核对该笔交易，再重新扫码收款"));
+        emit requestSettled();
+        return;
+    }
+    for (const QJsonObject& candidate : found.candidates) {
+        releaseKeyboard();
+        const MessageBox::Answer answer =
+            MessageBox::ask(this, MessageBox::Question, QStringLiteral("温馨提示"), paymentcheck::question(candidate),
+                            QStringLiteral("是"), QStringLiteral("否"));
+        if (answer == MessageBox::Accepted) {
+            paymentcheck::clearPendingCharge();
+            complete(paymentcheck::tradeResultContent(candidate));
+            return;
+        }
+        m_declined.insert(gateway::jsonText(candidate.value(QStringLiteral("out_trade_no"))));
+    }
+    if (isVisible()) {
+        activateWindow();
+        grabKeyboard();
+    }
+    // The earlier charge did not go through: this scan is the sale's charge.
+    postScanPay(m_waitingCode);
+}
+
+void FormCS::complete(const QJsonObject& content)
+{
+    SessionData::instance().noteCompletedPayment(gateway::jsonText(content.value(QStringLiteral("out_trade_no"))));
     if (m_amountEdit)
         m_amountEdit->clear();
     close();

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QLineEdit>
 #include <QPointer>
+#include <QSet>
 #include <QWidget>
 
 #include <memory>
@@ -16,7 +18,9 @@ class FormCS;
 //
 // One sale is charged at most once from here: while a request is out, further Returns (a scanner's
 // second Return, an impatient cashier) send nothing, and the window does not close. The first reply
-// decides; a failure lets the cashier scan again.
+// decides; a failure lets the cashier scan again. A charge that got no reply may still have gone
+// through, so before this amount is charged again at this shop, the gateway's latest payments are
+// looked through and the cashier is asked about any that may be it.
 class FormCS : public QWidget
 {
     Q_OBJECT
@@ -39,6 +43,7 @@ signals:
 private slots:
     void on_close_btn_clicked();
     void slot_requestFinished(bool bSuccess, const QByteArray& byteResult);
+    void slot_checkFinished(bool bSuccess, const QByteArray& byteResult);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -48,6 +53,11 @@ protected:
 
 private:
     void sendScanPay();
+    void postScanPay(const QString& payCode);
+    // Looks for the earlier charge of this amount that got no reply before `payCode` is charged.
+    void checkEarlierCharge(const QString& payCode);
+    // The payment went through: the window closes and the trade result shows `content`.
+    void complete(const QJsonObject& content);
     // A box about this payment attempt; the window keeps the keyboard before and after.
     void tell(const QString& text);
 
@@ -56,5 +66,9 @@ private:
     QString m_amountText;
     qint64 m_moneyFen = 0;
     bool m_inFlight = false;
+    // The code scanned while the earlier charge was being looked for; charged when it was not found.
+    QString m_waitingCode;
+    // Payments the cashier said were not this sale.
+    QSet<QString> m_declined;
     std::unique_ptr<Ui::FormCS> ui;
 };

@@ -418,6 +418,39 @@ private slots:
         m_ready = true;
     }
 
+    void aChargeWhoseReplyWasLostIsConfirmedNotRepeated()
+    {
+        // The gateway takes the money, the till hears 502.
+        const int chargedBefore = scanPayRequests().size();
+        QVERIFY(!m_gateway.adminPost("respond?action=" + kScanPayAction + "&status=502&execute=1", "bad gateway")
+                     .isNull());
+        QVERIFY(m_till.write("\x1bQA4.56\r"));
+        QTest::qWait(kSettleMs);
+        QVERIFY(xdotool({"key", "alt+z"}));
+        QTRY_VERIFY_WITH_TIMEOUT(isVisible(kScanPay), kWaitMs);
+        QVERIFY(scan(QStringLiteral("134567890123456784")));
+        const QString tip = QStringLiteral("温馨提示");
+        QTRY_VERIFY_WITH_TIMEOUT(isVisible(tip), kWaitMs);
+        QVERIFY(activate(tip));
+        QVERIFY(xdotool({"key", "Return"}));
+        QTRY_VERIFY_WITH_TIMEOUT(!isVisible(tip), kWaitMs);
+
+        // The customer shows a fresh code; before it is charged the cashier is asked about the
+        // payment found, and Return (是) completes the sale with it.
+        QVERIFY(scan(QStringLiteral("134567890123456785")));
+        QTRY_VERIFY_WITH_TIMEOUT(isVisible(tip), kWaitMs);
+        QVERIFY(activate(tip));
+        QVERIFY(xdotool({"key", "Return"}));
+        QTRY_VERIFY_WITH_TIMEOUT(isVisible(kTradeResult), kWaitMs);
+        QTest::qWait(kSettleMs);
+        QCOMPARE(scanPayRequests().size(), chargedBefore + 1);
+        QVERIFY(activate(kTradeResult));
+        QVERIFY(xdotool({"key", "Escape"}));
+        QTRY_VERIFY_WITH_TIMEOUT(!isVisible(kTradeResult), kWaitMs);
+        QTest::qWait(kSettleMs);
+        m_ready = true;
+    }
+
     void quitFromTheFloatingWidgetsMenuEndsTheProgram()
     {
         QVERIFY(activate(kMain));

@@ -63,9 +63,12 @@ private:
             {'0', "zer_btn"}, {'1', "one_btn"}, {'2', "two_btn"},  {'3', "thr_btn"}, {'4', "fou_btn"},
             {'5', "fiv_btn"}, {'6', "six_btn"}, {'7', "sev_btn"},  {'8', "eig_btn"}, {'9', "nine_btn"},
             {'.', "dot_btn"}, {'+', "add_btn"}, {'=', "equal_btn"}};
+        // A cashier's pace: the next key only once the last one is on the display, past the 50 ms
+        // burst filter however busy the machine is.
         for (QChar key : keys) {
+            const QString before = tab->amountText();
             tab->findChild<QPushButton*>(buttons.value(key))->click();
-            QTest::qWait(150); // a cashier's pace: well past the 50 ms burst filter, even on a busy machine
+            QTRY_VERIFY_WITH_TIMEOUT(tab->amountText() != before, 5000);
         }
     }
 
@@ -275,6 +278,93 @@ private slots:
         QTest::keyClick(scanning, Qt::Key_Escape);
         QTRY_VERIFY(scanning.isNull() || !scanning->isVisible());
         QCOMPARE(tab.amountText(), QString("5"));
+    }
+
+    // A charge whose reply was lost is looked for before the sale is charged again: found and
+    // confirmed, it completes the sale; declined, or really failed, the new scan goes out; when the
+    // gateway cannot be asked, the cashier is warned and that scan is not sent.
+    void aChargeWithoutReplyIsNeverCollectedTwiceSilently()
+    {
+        const auto charges = [this] { return gatewayRequests(m_gateway, "Pay.Ace.scanpay").size(); };
+        const auto checks = [this] { return gatewayRequests(m_gateway, "Account.Pay.listPay").size(); };
+        const QString noReply = QStringLiteral("客户尚未输入密码或网络异常！请查看本机网络或者重新收款！");
+        const auto openSale = [](FormSaoMaShouKuan& tab, const QString& amount) {
+            tab.setAmountText(amount);
+            tab.startCollection();
+            return QPointer<FormCS>(scanWindow(&tab));
+        };
+        FormSaoMaShouKuan tab;
+
+        // The gateway takes the money but the till hears 502; the window is closed and opened again
+        // for the same amount. The next scan asks first, and the cashier confirms the order found.
+        QPointer<FormCS> scanning = openSale(tab, "6.01");
+        QVERIFY(!m_gateway.adminPost("respond?action=Pay.Ace.scanpay&status=502&execute=1", "bad gateway").isNull());
+        scan(scanning, nextCode());
+        QCOMPARE(waitForBoxes(1), QStringList{noReply});
+        QTest::keyClick(scanning, Qt::Key_Escape);
+        QTRY_VERIFY(scanning.isNull());
+        scanning = openSale(tab, "6.01");
+        MessageBox::setNextAnswer(MessageBox::Accepted);
+        scan(scanning, nextCode());
+        QTRY_VERIFY_WITH_TIMEOUT(tradeResult(), 5000);
+        const QList<MessageBox::Shown> asked = MessageBox::takeShown();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked.at(0).buttons, (QStringList{"是", "否"}));
+        QVERIFY2(asked.at(0).text.contains("￥6.01"), qPrintable(asked.at(0).text));
+        const QString paid = label(tradeResult(), "label_sys_order");
+        QVERIFY2(asked.at(0).text.contains(paid), qPrintable(asked.at(0).text));
+        QCOMPARE(label(tradeResult(), "label_money"), QString("￥6.01"));
+        QCOMPARE(charges(), 1);
+        QCOMPARE(checks(), 1);
+        QCOMPARE(orderRow(paid).value("money").toInt(), 601);
+        QCOMPARE(Printer::takeJobs().size(), 1); // the receipt, as after any payment
+        deleteWindows<FormTradeInfo>();
+        QVERIFY(!scanWindow(&tab));
+
+        // The same again, but the order found is another till's: declined, the new scan is charged.
+        // A payment this client saw complete is never offered.
+        scanning = openSale(tab, "6.01");
+        QVERIFY(!m_gateway.adminPost("respond?action=Pay.Ace.scanpay&status=502&execute=1", "bad gateway").isNull());
+        scan(scanning, nextCode());
+        QCOMPARE(waitForBoxes(1), QStringList{noReply});
+        MessageBox::setNextAnswer(MessageBox::Rejected);
+        scan(scanning, nextCode());
+        QTRY_VERIFY_WITH_TIMEOUT(tradeResult(), 5000);
+        const QList<MessageBox::Shown> declined = MessageBox::takeShown();
+        QCOMPARE(declined.size(), 1);
+        QVERIFY(!declined.at(0).text.contains(paid));
+        QCOMPARE(charges(), 3);
+        deleteWindows<FormTradeInfo>();
+
+        // A charge that really failed: nothing of that amount at the gateway, the next scan goes out
+        // without a question.
+        scanning = openSale(tab, "6.02");
+        QVERIFY(!m_gateway.adminPost("respond?action=Pay.Ace.scanpay&status=500&type=text/html", "<html>down</html>")
+                     .isNull());
+        scan(scanning, nextCode());
+        QCOMPARE(waitForBoxes(1), QStringList{noReply});
+        scan(scanning, nextCode());
+        QTRY_VERIFY_WITH_TIMEOUT(tradeResult(), 5000);
+        QCOMPARE(MessageBox::takeShown().size(), 0);
+        QCOMPARE(charges(), 5);
+        QCOMPARE(checks(), 3);
+        deleteWindows<FormTradeInfo>();
+
+        // The gateway cannot be asked: the cashier is told to look at the list, the scan is not sent;
+        // the one after it is.
+        scanning = openSale(tab, "6.03");
+        QVERIFY(!m_gateway.adminPost("respond?action=Pay.Ace.scanpay&status=502&execute=1", "bad gateway").isNull());
+        scan(scanning, nextCode());
+        QCOMPARE(waitForBoxes(1), QStringList{noReply});
+        QVERIFY(!m_gateway.adminPost("respond?action=Account.Pay.listPay&status=500", "").isNull());
+        scan(scanning, nextCode());
+        QCOMPARE(waitForBoxes(1), QStringList{QStringLiteral(
+                                      "上一笔收款的结果未知，顾客可能已经付款。请先在交易列表中核对该笔交易，再重新扫码收款")});
+        QCOMPARE(charges(), 6);
+        QVERIFY(scanning && scanning->isVisible());
+        scan(scanning, nextCode());
+        QTRY_COMPARE_WITH_TIMEOUT(charges(), 7, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(tradeResult(), 5000);
     }
 
     void keypadEnterIsPartOfTheCode()

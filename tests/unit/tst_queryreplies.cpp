@@ -1,5 +1,6 @@
 // The replies of the transaction query, the refund dialog's item list and the cashier summary.
 
+#include "net/PaymentCheck.h"
 #include "net/QueryReplies.h"
 
 #include <QtTest>
@@ -153,6 +154,54 @@ private slots:
         QCOMPARE(p.time2, morning);
         p = query::readPrintTime(content("'time1':'2024-02-30 08:00:00','time2':1717200000"));
         QVERIFY(!p.time1.isValid() && !p.time2.isValid());
+    }
+
+    // Looking for a charge whose reply was lost: only what may be it is offered.
+    void lostChargeCandidates()
+    {
+        const QDateTime sent(QDate(2026, 12, 8), QTime(9, 0, 0));
+        const paymentcheck::UnknownCharge charge{"1001", 601, sent};
+        const QDateTime now = sent.addSecs(90);
+        const gateway::ListPayQuery query = paymentcheck::searchQuery(charge, now);
+        QCOMPARE(query.shopId, QString("1001"));
+        QCOMPARE(query.startDate, QString("2026-12-8 08:58:00"));
+        QCOMPARE(query.endDate, QString("2026-12-8 09:03:30"));
+
+        const auto order = [](const char* no, const char* money, const char* date, const char* refund = "0") {
+            return QString(R"({"out_trade_no":"%1","money":"%2","pay_date":"%3","refundfee":"%4",)"
+                           R"("finalinfo":"支付成功","pay_channel":"支付宝","channel":"ALIPAY"})")
+                .arg(no, money, date, refund);
+        };
+        const QByteArray reply = QString(R"({"content":{"code":1,"listpay":[%1,%2,%3,%4,%5,%6,%7]}})")
+                                     .arg(order("A", "601", "2026-12-08 09:00:20"),        // it
+                                          order("B", "602", "2026-12-08 09:00:21"),        // another amount
+                                          order("C", "601", "2026-12-08 08:40:00"),        // long before
+                                          order("D", "601", "2026-12-08 09:00:30", "601"), // refunded
+                                          order("E", "601", "2026-12-08 09:01:00"),        // seen complete
+                                          order("F", "601", "not a time"),                 // cannot tell: asked
+                                          order("", "601", "2026-12-08 09:00:40"))         // no order number
+                                     .toUtf8();
+        const paymentcheck::Search found = paymentcheck::search(reply, charge, now, {"E"});
+        QVERIFY(found.answered);
+        QStringList numbers;
+        for (const QJsonObject& candidate : found.candidates)
+            numbers << candidate.value("out_trade_no").toString();
+        QCOMPARE(numbers, (QStringList{"A", "F"}));
+
+        // No list is no answer: nothing can be said about the charge.
+        for (const char* bad : {"", "{}", "<html>500</html>", R"({"content":{"code":0,"msg":"x","listpay":[]}})",
+                                R"({"content":{"code":1,"listpay":{}}})"})
+            QVERIFY2(!paymentcheck::search(bad, charge, now, {}).answered, bad);
+
+        // Shown as the trade result of a scan-pay: the channel's own name and amount type.
+        const QJsonObject alipay = paymentcheck::tradeResultContent(found.candidates.at(0));
+        QCOMPARE(alipay.value("pay_channel").toString(), QString("ALIPAY"));
+        QCOMPARE(alipay.value("money").toDouble(), 601.0);
+        const QJsonObject wechat =
+            paymentcheck::tradeResultContent(QJsonObject{{"money", "601"}, {"pay_channel", "微信支付"}});
+        QCOMPARE(wechat.value("pay_channel").toString(), QString("WEIXIN"));
+        QCOMPARE(wechat.value("money").toString(), QString("601"));
+        QVERIFY(paymentcheck::question(found.candidates.at(0)).contains("￥6.01"));
     }
 };
 
