@@ -14,6 +14,10 @@
 #include <QUrl>
 
 namespace {
+// No gateway reply comes near this (a page of the transaction list is a few kilobytes); anything
+// bigger is not a reply to read, and is not kept in memory while it grows.
+constexpr qint64 kMaxReplyBytes = 4 * 1024 * 1024;
+
 HttpFun::ManagerPolicy g_policy = HttpFun::ManagerPolicy::PerRequest;
 int g_testTimeout = 0;
 
@@ -89,6 +93,12 @@ void HttpFun::post(const QString& url, const QByteArray& body)
     qCDebug(lcGateway).noquote() << "POST" << url << gateway::redactedBody(body);
     m_reply = m_manager->post(request, body);
     connect(m_reply, &QNetworkReply::finished, this, &HttpFun::slot_requestFinished);
+    connect(m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64 total) {
+        if (received > kMaxReplyBytes || total > kMaxReplyBytes) {
+            qCDebug(lcGateway).noquote() << "reply of" << qMax(received, total) << "bytes from" << m_url << "refused";
+            report(false, QByteArrayLiteral("reply too large"));
+        }
+    });
     connect(m_reply, &QNetworkReply::sslErrors, this, [](const QList<QSslError>& errors) {
         for (const QSslError& error : errors)
             qCDebug(lcGateway).noquote() << "TLS:" << error.errorString();
@@ -102,9 +112,12 @@ void HttpFun::slot_requestFinished()
         return;
     const QByteArray body = m_reply->readAll();
     const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (status != 200)
+    // A reply cut off on the way (the connection reset after "200 OK") carries the status of its
+    // beginning; what arrived is not the gateway's answer.
+    const bool whole = m_reply->error() == QNetworkReply::NoError;
+    if (status != 200 || !whole)
         qCDebug(lcGateway).noquote() << "reply" << status << m_reply->errorString();
-    report(status == 200, body);
+    report(status == 200 && whole, body);
 }
 
 void HttpFun::slot_requestTimeout()

@@ -10,8 +10,9 @@ class QNetworkReply;
 class QTimer;
 
 // One POST to the gateway. Create it without a parent, connect signal_requestFinished, call post()
-// and forget it: it reports exactly once — success only for HTTP status 200, failure with whatever
-// body arrived, or with "timeout" after 30 seconds — and then deletes itself.
+// and forget it: it reports exactly once — success only for a whole reply with HTTP status 200;
+// failure with whatever body arrived (also for a reply cut off on the way), with "reply too large"
+// past 4 MiB, or with "timeout" after 30 seconds — and then deletes itself.
 //
 // HTTPS requests verify the gateway's certificate against the system's authorities plus, when
 // present, the file gateway-ca.pem beside data.ini, and use TLS 1.2 or newer.

@@ -124,6 +124,41 @@ private slots:
         QCOMPARE(r.reports.at(0).first, false);
     }
 
+    // What a broken line or a runaway server sends is never read as the gateway's answer.
+    void cutOrOversizedRepliesFailOnce_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QByteArray>("reported");
+        const QByteArray ok = "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\n";
+        QTest::newRow("reset after the headers")
+            << ok + "Content-Length: 200\r\n\r\n{\"content\":{\"msg\":\"成" << QByteArray("{\"content\":{\"msg\":\"成");
+        QTest::newRow("10 MB body") << ok + "Content-Length: 10485760\r\n\r\n" + QByteArray(10485760, ' ')
+                                    << QByteArray("reply too large");
+        QTest::newRow("10 MB without a length")
+            << ok + "Connection: close\r\n\r\n" + QByteArray(10485760, '{') << QByteArray("reply too large");
+    }
+    void cutOrOversizedRepliesFailOnce()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(QByteArray, reported);
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        connect(&server, &QTcpServer::newConnection, &server, [&server, reply] {
+            QTcpSocket* socket = server.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [socket, reply] {
+                socket->readAll();
+                socket->write(reply);
+                socket->flush();
+                socket->disconnectFromHost();
+            });
+        });
+        Receiver r;
+        postAndWait(r, QString("http://127.0.0.1:%1/").arg(server.serverPort()), gateway::updateBody(), 200);
+        QCOMPARE(r.reports.size(), 1);
+        QCOMPARE(r.reports.at(0).first, false);
+        QCOMPARE(r.reports.at(0).second, reported);
+    }
+
     void stallReportsTimeoutOnceAndDropsTheLateReply()
     {
         HttpFun::setTimeoutForTesting(300);
