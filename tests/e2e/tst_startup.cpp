@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTcpServer>
 #include <QtTest>
@@ -79,21 +80,28 @@ private slots:
         }));
     }
 
-    void recordOnDiskSurvivesStartUp_data()
+    void settingsOnDiskSurviveStartUp_data()
     {
         QTest::addColumn<QByteArray>("record");
+        QTest::addColumn<QByteArray>("iniTail");
+        QTest::addColumn<bool>("recordIsFolder");
         QByteArray saved(124, '\0');
         saved[0] = '\x60';
         saved[1] = '\x09'; // 2400 baud
         saved[4] = 3;      // till on COM3
         saved[16] = 1;     // cents rounded to the jiao
-        QTest::newRow("saved record") << saved;
+        QTest::newRow("saved record") << saved << QByteArray() << false;
         // Cut short (a copy that was interrupted): the program runs on defaults but keeps the file.
-        QTest::newRow("short record") << saved.left(60);
+        QTest::newRow("short record") << saved.left(60) << QByteArray() << false;
+        // Something else in the record's place, and data.ini cut in the middle of a GB2312 character.
+        QTest::newRow("record is a folder") << QByteArray() << QByteArray() << true;
+        QTest::newRow("data.ini cut mid-character") << saved << QByteArray("shopName=\xc7\xe0\xba") << false;
     }
-    void recordOnDiskSurvivesStartUp()
+    void settingsOnDiskSurviveStartUp()
     {
         QFETCH(QByteArray, record);
+        QFETCH(QByteArray, iniTail);
+        QFETCH(bool, recordIsFolder);
         QTemporaryDir work;
         QTemporaryDir config;
         // The update check at start-up is sent from the event loop, so it reaches this stand-in
@@ -102,10 +110,18 @@ private slots:
         QVERIFY(gateway.listen(QHostAddress::LocalHost, 0));
         const QByteArray url =
             "http://127.0.0.1:" + QByteArray::number(gateway.serverPort()) + "/api.php/Gateway/index";
-        QVERIFY(writeFileBytes(work.filePath("data.ini"), "[data_config]\ngateway_url=" + url + "\n"));
-        QVERIFY(writeFileBytes(work.filePath("app.config"), record));
+        const QByteArray ini = "[data_config]\ngateway_url=" + url + "\n" + iniTail;
+        QVERIFY(writeFileBytes(work.filePath("data.ini"), ini));
+        if (recordIsFolder)
+            QVERIFY(QDir(work.path()).mkdir("app.config"));
+        else
+            QVERIFY(writeFileBytes(work.filePath("app.config"), record));
         QVERIFY(runUntil(work.path(), config.path(), [&] { return gateway.hasPendingConnections(); }));
-        QCOMPARE(readFileBytes(work.filePath("app.config")).toHex(' '), record.toHex(' '));
+        if (recordIsFolder)
+            QVERIFY(QFileInfo(work.filePath("app.config")).isDir());
+        else
+            QCOMPARE(readFileBytes(work.filePath("app.config")).toHex(' '), record.toHex(' '));
+        QCOMPARE(readFileBytes(work.filePath("data.ini")), ini);
     }
 };
 
