@@ -37,11 +37,11 @@ QString AppConfigRecord::fitItemName(const QString& name)
 {
     const int zero = name.indexOf(QChar(0));
     QString fitted = zero >= 0 ? name.left(zero) : name;
-    if (fitted.size() > kItemNameMaxUnits) {
+    if (fitted.size() > kItemNameMaxUnits)
         fitted.truncate(kItemNameMaxUnits);
-        if (fitted.at(fitted.size() - 1).isHighSurrogate())
-            fitted.chop(1);
-    }
+    // Where the name is cut (at the limit or at a zero), half of a character is not kept.
+    if (fitted.size() < name.size() && !fitted.isEmpty() && fitted.at(fitted.size() - 1).isHighSurrogate())
+        fitted.chop(1);
     return fitted;
 }
 

@@ -128,6 +128,7 @@ private slots:
         QTest::newRow("pair inside the limit")
             << QString(48, QLatin1Char('A')) + pair + "B" << QString(48, QLatin1Char('A')) + pair;
         QTest::newRow("embedded zero") << QString("ab") + QChar(0) + "cd" << QString("ab");
+        QTest::newRow("zero after half a pair") << QString("ab") + pair.at(0) + QChar(0) + "cd" << QString("ab");
     }
     void longerNamesKeepTheFirstFiftyCodeUnits()
     {
