@@ -7,6 +7,8 @@
 #include "net/HttpFun.h"
 
 #include "DemoGateway.h"
+#include "RawPost.h"
+#include "Samples.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -17,11 +19,6 @@
 #include <cstdio>
 #include <vector>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 namespace {
 struct Stats
 {
@@ -30,41 +27,9 @@ struct Stats
     int failures = 0;
 };
 
-Stats summarise(std::vector<double> samples, int failures)
+Stats summarise(const std::vector<double>& samples, int failures)
 {
-    std::sort(samples.begin(), samples.end());
-    Stats s;
-    s.failures = failures;
-    if (!samples.empty()) {
-        s.median = samples[samples.size() / 2];
-        s.p90 = samples[std::min(samples.size() - 1, samples.size() * 9 / 10)];
-    }
-    return s;
-}
-
-// One POST on a fresh connection, headers and body in a single write; reads the whole reply.
-bool rawPost(quint16 port, const QByteArray& body)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0)
-        return false;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    const QByteArray request = "POST /api.php/Gateway/index HTTP/1.1\r\nHost: 127.0.0.1\r\n"
-                               "Content-Type: application/x-www-form-urlencoded\r\nConnection: close\r\n"
-                               "Content-Length: " +
-                               QByteArray::number(body.size()) + "\r\n\r\n" + body;
-    ok = ok && ::write(fd, request.constData(), size_t(request.size())) == request.size();
-    QByteArray reply;
-    char buffer[4096];
-    ssize_t n = 0;
-    while (ok && (n = ::read(fd, buffer, sizeof buffer)) > 0)
-        reply.append(buffer, int(n));
-    ::close(fd);
-    return ok && reply.startsWith("HTTP/1.1 200");
+    return Stats{median(samples), percentile(samples, 0.9), failures};
 }
 
 Stats measureRaw(quint16 port, const QByteArray& body, int requests)
@@ -74,7 +39,7 @@ Stats measureRaw(quint16 port, const QByteArray& body, int requests)
     for (int i = 0; i < requests; ++i) {
         QElapsedTimer clock;
         clock.start();
-        if (!rawPost(port, body))
+        if (rawPost(port, body).isNull())
             ++failures;
         samples.push_back(clock.nsecsElapsed() / 1e6);
     }
@@ -143,5 +108,7 @@ int main(int argc, char** argv)
     print("HttpFun, per-request", perRequest, raw);
     print("HttpFun, shared keep-alive", shared, raw);
     print("HttpFun, shared, fresh", sharedFresh, raw);
+    // For scripts/bench: the policy the program uses against the baseline.
+    std::printf("result httpfun %.3f %.3f\n", perRequest.median, raw.median);
     return raw.failures + perRequest.failures + shared.failures + sharedFresh.failures > 0 ? 1 : 0;
 }

@@ -1,0 +1,21 @@
+// The least a Qt Widgets program does to put a window on screen: the baseline for the cashier's
+// start-up to its login window (bench_cashier_x11 starts both, side by side).
+//
+//   bench_window WIDTH HEIGHT TITLE
+
+#include <QApplication>
+#include <QWidget>
+
+#include <cstdlib>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc < 4)
+        return 2;
+    QWidget window;
+    window.resize(std::atoi(argv[1]), std::atoi(argv[2]));
+    window.setWindowTitle(QString::fromUtf8(argv[3]));
+    window.show();
+    return app.exec();
+}
