@@ -168,8 +168,12 @@ FormSaoMaShouKuan* MainWindow::collectionTab() const
 
 void MainWindow::switchToTab(int id)
 {
-    if (m_tab)
+    if (m_tab) {
+        // Hidden at once: until it is deleted its shortcuts (the keypad's Enter on both the keypad
+        // and the query tab) would still compete with the new tab's for a key typed right away.
+        m_tab->hide();
         m_tab->deleteLater();
+    }
     m_tab = createTab(id);
     m_tab->show();
     m_currentTab = id;

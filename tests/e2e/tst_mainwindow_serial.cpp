@@ -244,6 +244,24 @@ private slots:
         QTRY_VERIFY(queryTab.isNull());
     }
 
+    // F2 and the keypad's Enter in one breath: the Enter is the query's, not the keypad tab's that
+    // is on its way out (both carry the keypad's Enter).
+    void enterRightAfterASwitchGoesToTheNewTab()
+    {
+        QTcpServer silentGateway;
+        QVERIFY(useSilentGateway(silentGateway));
+        linkPorts(QString(), QString());
+        configure(false);
+        MainWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        shownTexts();
+        window.switchToTab(MainWindow::QueryTab);
+        QTest::keyClick(window.windowHandle(), Qt::Key_Enter, Qt::KeypadModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(silentGateway.hasPendingConnections(), 5000);
+        QVERIFY(!shownTexts().contains("提示信息/请输入收款金额"));
+    }
+
     void oneScanPayWindowAndTheNewestAmount()
     {
         // A payment stays on its way until the client gives up on the silent gateway.
