@@ -264,9 +264,11 @@ private slots:
 
     void oneScanPayWindowAndTheNewestAmount()
     {
-        // A payment stays on its way until the client gives up on the silent gateway.
+        // A payment stays on its way until the client gives up on the silent gateway: long enough
+        // for the steps below on a busy machine.
         QTcpServer silentGateway;
         QVERIFY(useSilentGateway(silentGateway));
+        HttpFun::setTimeoutForTesting(4000);
         PseudoTerminal pos, display;
         linkPorts(pos.devicePath(), display.devicePath());
         configure(false);
@@ -308,7 +310,7 @@ private slots:
         QCOMPARE(shownTexts(), QStringList{"提示信息/正在收款，请等待收款结果后再退出"});
 
         // No answer: the cashier is told; then the waiting amount takes the window's place.
-        QTRY_COMPARE_WITH_TIMEOUT(tab->amountText(), QString("7.00"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(tab->amountText(), QString("7.00"), 8000);
         QCOMPARE(shownTexts(), QStringList{"温馨提示/客户尚未输入密码或网络异常！请查看本机网络或者重新收款！"});
         QTRY_COMPARE(scanPayWindows(window).size(), 0);
         window.showWindow();
