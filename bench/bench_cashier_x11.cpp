@@ -20,6 +20,7 @@
 #include "PseudoTerminal.h"
 #include "Samples.h"
 #include "TestSupport.h"
+#include "WindowTitles.h"
 #include "XSession.h"
 
 #include <QCommandLineParser>
@@ -37,12 +38,8 @@
 
 namespace {
 
-const QString kLogin = QStringLiteral("登录界面");
-const QString kSelectShop = QStringLiteral("选择门店");
-const QString kMain = QStringLiteral("澜川岚客钱包");
-const QString kScanPay = QStringLiteral("扫码收款");
-const QString kTradeResult = QStringLiteral("收款成功");
-const QString kBusy = QStringLiteral("加载中");
+using namespace windowtitle;
+
 const QString kBareWindow = QStringLiteral("bench window");
 // The payment codes scanned into the program: WeChat's, never ending in 0000.
 const QString kCodePrefix = QStringLiteral("13");

@@ -9,6 +9,7 @@
 #include "DemoGateway.h"
 #include "PseudoTerminal.h"
 #include "TestSupport.h"
+#include "WindowTitles.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,12 +28,8 @@
 
 namespace {
 
-const QString kLogin = QStringLiteral("登录界面");
-const QString kSelectShop = QStringLiteral("选择门店");
-const QString kMain = QStringLiteral("澜川岚客钱包");
-const QString kScanPay = QStringLiteral("扫码收款");
-const QString kTradeResult = QStringLiteral("收款成功");
-const QString kNotice = QStringLiteral("提示信息");
+using namespace windowtitle;
+
 const QString kScanPayAction = QStringLiteral("Pay.Ace.scanpay");
 
 constexpr int kWaitMs = 10000;
@@ -390,7 +387,7 @@ private slots:
         const QStringList main = visibleWindows(kMain);
         QVERIFY(xdotool({"mousemove", "--window", main.first(), "724", "18"}));
         QVERIFY(xdotool({"click", "1"}));
-        const QString panelTitle = QStringLiteral("澜川智付");
+        const QString panelTitle = kSettings;
         QTRY_VERIFY_WITH_TIMEOUT(isVisible(panelTitle), kWaitMs);
         const QStringList panel = visibleWindows(panelTitle);
         QCOMPARE(panel.size(), 1);
@@ -422,14 +419,14 @@ private slots:
     {
         // The gateway takes the money, the till hears 502.
         const int chargedBefore = scanPayRequests().size();
-        QVERIFY(!m_gateway.adminPost("respond?action=" + kScanPayAction + "&status=502&execute=1", "bad gateway")
-                     .isNull());
+        QVERIFY(
+            !m_gateway.adminPost("respond?action=" + kScanPayAction + "&status=502&execute=1", "bad gateway").isNull());
         QVERIFY(m_till.write("\x1bQA4.56\r"));
         QTest::qWait(kSettleMs);
         QVERIFY(xdotool({"key", "alt+z"}));
         QTRY_VERIFY_WITH_TIMEOUT(isVisible(kScanPay), kWaitMs);
         QVERIFY(scan(QStringLiteral("134567890123456784")));
-        const QString tip = QStringLiteral("温馨提示");
+        const QString tip = kTip;
         QTRY_VERIFY_WITH_TIMEOUT(isVisible(tip), kWaitMs);
         QVERIFY(activate(tip));
         QVERIFY(xdotool({"key", "Return"}));
