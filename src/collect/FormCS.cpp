@@ -76,14 +76,29 @@ void FormCS::closeEvent(QCloseEvent* event)
     QWidget::closeEvent(event);
 }
 
-void FormCS::tell(const QString& text)
+void FormCS::withoutKeyboard(const std::function<void()>& showBox)
 {
     releaseKeyboard();
-    MessageBox::critical(this, QStringLiteral("温馨提示"), text);
+    showBox();
     if (isVisible()) {
         activateWindow();
         grabKeyboard();
     }
+}
+
+void FormCS::tell(const QString& text)
+{
+    withoutKeyboard([&] { MessageBox::critical(this, QStringLiteral("温馨提示"), text); });
+}
+
+bool FormCS::isThisSale(const QJsonObject& payment)
+{
+    MessageBox::Answer answer = MessageBox::Rejected;
+    withoutKeyboard([&] {
+        answer = MessageBox::ask(this, MessageBox::Question, QStringLiteral("温馨提示"),
+                                 paymentcheck::question(payment), QStringLiteral("是"), QStringLiteral("否"));
+    });
+    return answer == MessageBox::Accepted;
 }
 
 void FormCS::keyPressEvent(QKeyEvent* event)
@@ -180,20 +195,12 @@ void FormCS::slot_checkFinished(bool bSuccess, const QByteArray& byteResult)
         return;
     }
     for (const QJsonObject& candidate : found.candidates) {
-        releaseKeyboard();
-        const MessageBox::Answer answer =
-            MessageBox::ask(this, MessageBox::Question, QStringLiteral("温馨提示"), paymentcheck::question(candidate),
-                            QStringLiteral("是"), QStringLiteral("否"));
-        if (answer == MessageBox::Accepted) {
+        if (isThisSale(candidate)) {
             paymentcheck::clearPendingCharge();
             complete(paymentcheck::tradeResultContent(candidate));
             return;
         }
         m_declined.insert(gateway::jsonText(candidate.value(QStringLiteral("out_trade_no"))));
-    }
-    if (isVisible()) {
-        activateWindow();
-        grabKeyboard();
     }
     // The earlier charge did not go through: this scan is the sale's charge.
     postScanPay(m_waitingCode);

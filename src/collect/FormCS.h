@@ -6,6 +6,7 @@
 #include <QSet>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 namespace Ui {
@@ -59,7 +60,10 @@ private:
     // The payment went through: the window closes and the trade result shows `content`.
     void complete(const QJsonObject& content);
     // A box about this payment attempt; the window keeps the keyboard before and after.
+    void withoutKeyboard(const std::function<void()>& showBox);
     void tell(const QString& text);
+    // Asks the cashier whether `payment`, found at the gateway, is this sale's.
+    bool isThisSale(const QJsonObject& payment);
 
     QPointer<QLineEdit> m_amountEdit;
     QString m_payCode;
