@@ -10,8 +10,8 @@ class FormTradeInfo;
 }
 
 // Confirms a successful collection: the order as the gateway settled it, the merchant-copy receipt
-// printed at once (and the gateway told so), and a room number that can be registered against the
-// order before the window closes.
+// printed as soon as the window is on screen (and the gateway told so), and a room number that can
+// be registered against the order before the window closes.
 class FormTradeInfo : public QWidget
 {
     Q_OBJECT
@@ -25,6 +25,9 @@ public:
     // The amount in fen: a JSON number for Alipay, text for the other channels; 0 otherwise.
     static qint64 amountFen(const QJsonObject& content);
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 private slots:
     void on_close_btn_clicked();
     void on_print_btn_clicked();
@@ -35,8 +38,10 @@ private:
     void doPrintNotice();
     void doCard();
     void printReceipt();
+    void printReceiptIfDue();
 
     std::unique_ptr<Ui::FormTradeInfo> ui;
     qint64 m_amountFen = 0;
     bool m_registering = false;
+    bool m_receiptDue = true;
 };

@@ -447,9 +447,11 @@ private slots:
         QFETCH(QString, method);
         QVERIFY(writeDataIni(m_gateway,
                              "printerName=" + QTextCodec::codecForName("GB2312")->fromUnicode("不打印小票") + "\n"));
-        FormTradeInfo result(QJsonDocument::fromJson(content).object());
-        QCOMPARE(label(&result, "label_money"), money);
-        QCOMPARE(label(&result, "label_pay_way"), method);
+        {
+            FormTradeInfo result(QJsonDocument::fromJson(content).object());
+            QCOMPARE(label(&result, "label_money"), money);
+            QCOMPARE(label(&result, "label_pay_way"), method);
+        }
         // No printer wanted: nothing printed, the gateway not told.
         QCOMPARE(Printer::takeJobs().size(), 0);
         QVERIFY(writeDataIni(m_gateway, "printerName=CashierPDF\n"));
