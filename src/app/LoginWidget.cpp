@@ -14,6 +14,7 @@
 #include "platform/Updater.h"
 #include "ui_LoginWidget.h"
 #include "widgets/ButtonStyles.h"
+#include "widgets/FirstPaint.h"
 #include "widgets/Keys.h"
 #include "widgets/MessageBox.h"
 #include "widgets/WindowDragger.h"
@@ -79,8 +80,10 @@ LoginWidget::LoginWidget(QWidget* parent) : QWidget(parent), ui(std::make_unique
     connect(m_floatWidget, &FloatWidget::quitRequested, this, &LoginWidget::closeWindow);
     connect(m_floatWidget, &FloatWidget::settingsPageRequested, this, &shell::openSettingsPage);
 
+    // Starting the network stack (plugins, TLS) takes longer than the rest of start-up: the
+    // window goes on screen first.
     if (DataConfig::instance().getCheckUpdata() == 0)
-        checkVersion();
+        afterFirstPaint(this, [this] { checkVersion(); });
 }
 
 LoginWidget::~LoginWidget() = default;

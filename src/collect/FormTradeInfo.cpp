@@ -10,6 +10,7 @@
 #include "print/ReceiptDocuments.h"
 #include "ui_FormTradeInfo.h"
 #include "widgets/ButtonStyles.h"
+#include "widgets/FirstPaint.h"
 #include "widgets/Keys.h"
 #include "widgets/MessageBox.h"
 #include "widgets/Printer.h"
@@ -45,21 +46,16 @@ FormTradeInfo::FormTradeInfo(const QJsonObject& content, QWidget* parent)
     ui->label_trade_order->setText(text("trade_no"));
     for (QLabel* value : ui->frame_info->findChildren<QLabel*>())
         value->setToolTip(value->text());
+
+    // Laying out and spooling the receipt takes about a tenth of a second: the cashier sees the
+    // result first, and the receipt follows.
+    afterFirstPaint(this, [this] { printReceiptIfDue(); });
 }
 
 FormTradeInfo::~FormTradeInfo()
 {
     // Closed before it was ever painted: the receipt is still owed.
     printReceiptIfDue();
-}
-
-void FormTradeInfo::paintEvent(QPaintEvent* event)
-{
-    QWidget::paintEvent(event);
-    // Laying out and spooling the receipt takes about a tenth of a second; the cashier sees the
-    // result first, and the receipt follows once this paint is on screen.
-    if (m_receiptDue)
-        QTimer::singleShot(0, this, &FormTradeInfo::printReceiptIfDue);
 }
 
 void FormTradeInfo::printReceiptIfDue()

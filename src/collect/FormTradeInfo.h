@@ -25,9 +25,6 @@ public:
     // The amount in fen: a JSON number for Alipay, text for the other channels; 0 otherwise.
     static qint64 amountFen(const QJsonObject& content);
 
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
 private slots:
     void on_close_btn_clicked();
     void on_print_btn_clicked();
