@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QPixmapCache>
 
 int main(int argc, char* argv[])
 {
@@ -14,6 +15,10 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("cashier"));
     QApplication::setApplicationVersion(QStringLiteral(CASHIER_VERSION));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon/setup.ico")));
+    // The style keeps the pixmaps of the buttons and frames it has drawn, every size and state,
+    // up to this much. Qt's default of 10 MiB fills slowly as a shift opens one window after
+    // another, and reads as a growing program; the windows on screen at once need far less.
+    QPixmapCache::setCacheLimit(2048);
     // The program lives in the tray: closing a window, or a message box closing while its owner is
     // hidden, must not end it. It ends through shell::quit() only.
     QApplication::setQuitOnLastWindowClosed(false);
