@@ -11,6 +11,10 @@
 
 int main(int argc, char* argv[])
 {
+    // Every window here is drawn by the raster engine. Without this Qt loads the OpenGL stack (on
+    // Linux, Mesa and its shader compiler) to create the first window: about 100 ms before the
+    // login window is mapped, for nothing the program draws.
+    QApplication::setAttribute(Qt::AA_ForceRasterWidgets);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("cashier"));
     QApplication::setApplicationVersion(QStringLiteral(CASHIER_VERSION));
