@@ -188,6 +188,33 @@ private slots:
         QCOMPARE(m_gw->action("Share.App.update", {{"system", "pc"}}).status, 200);
     }
 
+    void repliesCutShortOrOversized()
+    {
+        // Cut: the whole length announced, ten bytes sent, then the connection closed.
+        const QByteArray body = R"({"content":{"listshop":[]}})";
+        QCOMPARE(m_gw->adminPost("/admin/respond?action=Account.Shop.listShop&cut=10", body).status, 200);
+        const QByteArray form = "version=3.0&action=Account.Shop.listShop";
+        const QByteArray raw = rawExchange(m_gw->port(),
+                                           "POST /api.php/Gateway/index HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                                           "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+                                               QByteArray::number(form.size()) + "\r\n\r\n" + form,
+                                           3000);
+        const int headerEnd = raw.indexOf("\r\n\r\n");
+        QVERIFY2(raw.startsWith("HTTP/1.1 200 ") && headerEnd > 0, raw.constData());
+        QVERIFY2(raw.left(headerEnd).contains("Content-Length: " + QByteArray::number(body.size())), raw.constData());
+        QCOMPARE(raw.mid(headerEnd + 4), body.left(10));
+        QVERIFY(isShopList(listShop())); // one turn, and the server is none the worse
+
+        // Size: a body bigger than a control may carry, built from the one given.
+        QCOMPARE(m_gw->adminPost("/admin/respond?action=Account.Shop.listShop&size=10000000", "0123456789").status,
+                 200);
+        QCOMPARE(controls().value("replies").toArray().first().toObject().value("size").toInt(), 10000000);
+        const Reply big = listShop();
+        QCOMPARE(big.status, 200);
+        QCOMPARE(big.body.size(), 10000000);
+        QVERIFY(big.body.startsWith("01234567890123") && big.body.endsWith("789"));
+    }
+
     void cannedReplyRunsTheActionOnlyWhenAsked()
     {
         const QString no = m_gw->rows("orders").first().toObject().value("out_trade_no").toString();
@@ -262,6 +289,8 @@ private slots:
         QTest::newRow("count not a number")
             << QByteArray("POST") << QByteArray("/admin/delay?action=x&seconds=1&count=once");
         QTest::newRow("status out of range") << QByteArray("POST") << QByteArray("/admin/respond?action=x&status=99");
+        QTest::newRow("size too large") << QByteArray("POST") << QByteArray("/admin/respond?action=x&size=100000000");
+        QTest::newRow("cut not a number") << QByteArray("POST") << QByteArray("/admin/respond?action=x&cut=half");
         QTest::newRow("version without code") << QByteArray("POST") << QByteArray("/admin/version");
         QTest::newRow("table not offered") << QByteArray("GET") << QByteArray("/admin/rows?table=sqlite_master");
         QTest::newRow("print orders of nobody") << QByteArray("POST") << QByteArray("/admin/print-orders?uname=nobody");

@@ -11,6 +11,9 @@
 
 namespace {
 
+// Enough for any reply a client should refuse (a canned body is built in memory).
+const std::int64_t kMaxCannedBytes = 64 << 20;
+
 const std::set<std::string> kTables = {"users",   "tokens",       "shops",     "orders",  "cards",
                                        "refunds", "print_orders", "print_log", "settings"};
 
@@ -100,11 +103,24 @@ void registerAdminRoutes(httplib::Server& server, Gateway& gateway, Controls& co
         Controls::CannedReply canned;
         const std::optional<std::int64_t> status = parseDecimal(query.has("status") ? query.get("status") : "200");
         const std::optional<int> count = countOf(query);
-        if (query.get("action").empty() || !status || *status < 100 || *status > 599 || !count)
-            return fail(response, "usage: POST /admin/respond?action=NAME[&status=N][&type=T][&execute=1][&count=N] "
-                                  "with the reply body as the request body");
+        const std::optional<std::int64_t> size = query.has("size") ? parseDecimal(query.get("size")) : 0;
+        const std::optional<std::int64_t> cut = query.has("cut") ? parseDecimal(query.get("cut")) : 0;
+        if (query.get("action").empty() || !status || *status < 100 || *status > 599 || !count || !size ||
+            *size > kMaxCannedBytes || (query.has("size") && request.body.empty()) || !cut)
+            return fail(response, "usage: POST /admin/respond?action=NAME[&status=N][&type=T][&execute=1][&count=N]"
+                                  "[&size=BYTES][&cut=BYTES] with the reply body as the request body");
         canned.status = static_cast<int>(*status);
         canned.body = request.body;
+        // A body bigger than a control may carry: the one given, repeated up to the size asked for.
+        if (query.has("size")) {
+            canned.body.clear();
+            canned.body.reserve(static_cast<std::size_t>(*size));
+            while (canned.body.size() < static_cast<std::size_t>(*size))
+                canned.body += request.body;
+            canned.body.resize(static_cast<std::size_t>(*size));
+        }
+        if (query.has("cut"))
+            canned.cut = static_cast<std::size_t>(*cut);
         if (query.has("type"))
             canned.contentType = query.get("type");
         canned.execute = query.get("execute") == "1";

@@ -6,6 +6,8 @@ namespace {
 
 // Enough for any test's look-back; the oldest entries go first.
 const std::size_t kRequestLogSize = 1000;
+// A canned body of many megabytes is described by its beginning and its size.
+const std::size_t kDescribedBodyBytes = 1024;
 
 Json countJson(int remaining)
 {
@@ -111,8 +113,10 @@ Json Controls::describe() const
                          .set("action", action)
                          .set("status", control.value.status)
                          .set("type", control.value.contentType)
-                         .set("body", control.value.body)
+                         .set("body", control.value.body.substr(0, kDescribedBodyBytes))
+                         .set("size", static_cast<std::int64_t>(control.value.body.size()))
                          .set("execute", control.value.execute)
+                         .set("cut", control.value.cut ? Json(static_cast<std::int64_t>(*control.value.cut)) : Json())
                          .set("count", countJson(control.remaining)));
     }
     return Json::object().set("delays", delays).set("replies", replies);

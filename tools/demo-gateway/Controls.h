@@ -23,6 +23,9 @@ public:
         std::string body;
         std::string contentType = "application/json; charset=utf-8";
         bool execute = false; // run the action all the same (its state changes), then send this reply
+        // Only this many bytes of the body go out (the headers announce all of it); then the
+        // connection is closed, as when a link drops in the middle of a reply.
+        std::optional<std::size_t> cut;
     };
 
     struct Plan

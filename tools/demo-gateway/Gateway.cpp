@@ -4,6 +4,7 @@
 
 #include <httplib.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -103,7 +104,19 @@ void Gateway::handle(const httplib::Request& request, httplib::Response& respons
     if (plan.reply)
         out = *plan.reply;
     response.status = out.status;
-    response.set_content(out.body, out.contentType.c_str());
+    if (out.cut) {
+        // The headers promise the whole body; the connection closes after the first `cut` bytes.
+        const std::size_t cut = std::min(*out.cut, out.body.size());
+        response.set_content_provider(
+            out.body.size(), out.contentType,
+            [body = out.body, cut](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                if (offset < cut)
+                    sink.write(body.data() + offset, std::min(length, cut - offset));
+                return offset < cut && offset + length <= cut;
+            });
+    } else {
+        response.set_content(out.body, out.contentType.c_str());
+    }
     if (m_logRequests) {
         std::fprintf(stderr, "demo-gateway: %s %s -> %d%s%s\n", formatLocalTime(now, "%H:%M:%S").c_str(),
                      action.empty() ? "(no action)" : action.c_str(), out.status, plan.delayMs ? " (delayed)" : "",
