@@ -3,8 +3,13 @@
 #include "widgets/ModalLoop.h"
 
 #include <QGridLayout>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QPushButton>
+
+// Each box as the cashier saw it, one line per box: what support reads back when a cashier says
+// "it told me something". Boxes never carry what was typed into a password field.
+Q_LOGGING_CATEGORY(lcMessages, "cashier.messages", QtInfoMsg)
 
 namespace {
 // Wide enough for a title of a few characters with the window manager's buttons beside it.
@@ -34,6 +39,9 @@ QMessageBox::Icon toolkitIcon(MessageBox::Icon icon)
 MessageBox::Answer MessageBox::present(QWidget* parent, Icon icon, const QString& title, const QString& text,
                                        const QStringList& buttons, bool stayOnTop)
 {
+    QString oneLine = text;
+    oneLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    qCInfo(lcMessages).noquote() << QStringLiteral("[%1] %2").arg(title, oneLine);
     if (g_recording) {
         g_shown.append(Shown{icon, title, text, buttons, parent});
         if (buttons.size() < 2)

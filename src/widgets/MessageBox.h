@@ -9,7 +9,8 @@ class QWidget;
 
 // Every message the cashier sees goes through here: one modal box with a title, a text, an icon and
 // one OK button, or a question with two buttons. Tests switch on recording, so boxes are written
-// down (and questions answered from a queue) instead of opening a modal loop.
+// down (and questions answered from a queue) instead of opening a modal loop. Either way each box is
+// logged as one line "[title] text" under the category "cashier.messages" (info, on by default).
 class MessageBox
 {
 public:
