@@ -121,7 +121,9 @@ void LoginWidget::setBusy(bool busy)
 
 void LoginWidget::slot_requestFinished(bool bSuccess, const QByteArray& byteResult)
 {
-    if (!bSuccess) {
+    // An error page, "{}" or text that is not JSON did not come from the gateway's login: it is no
+    // verdict on the password.
+    if (!bSuccess || !gateway::hasContent(byteResult)) {
         setBusy(false);
         MessageBox::critical(this, QStringLiteral("温馨提示"), QStringLiteral("登录失败,请查看网络连接"));
         return;

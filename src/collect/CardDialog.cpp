@@ -75,11 +75,8 @@ void CardDialog::registerCard()
 
 void CardDialog::slot_requestFinished(bool bSuccess, const QByteArray& byteResult)
 {
-    // A gateway that answers but says no (its "code" other than 1) did not store the number either.
-    const QJsonObject content = gateway::replyContent(byteResult);
-    const bool refused =
-        content.contains(QStringLiteral("code")) && gateway::jsonInt(content.value(QStringLiteral("code"))) != 1;
-    if (bSuccess && !refused) {
+    // A refusal, "{}" or an error page with status 200 did not store the number either.
+    if (bSuccess && gateway::accepted(byteResult)) {
         accept();
         return;
     }

@@ -150,7 +150,10 @@ void FormCS::slot_requestFinished(bool bSuccess, const QByteArray& byteResult)
 {
     qCDebug(lcGateway).noquote() << "scan-pay reply" << byteResult;
     m_inFlight = false;
-    if (!bSuccess) {
+    const QJsonObject content = gateway::replyContent(byteResult);
+    // A reply without a "msg" (an error page, "{}", text that is not JSON) says nothing about the
+    // charge either: like no reply, the customer may have paid.
+    if (!bSuccess || !content.contains(QStringLiteral("msg"))) {
         // The charge stays pending: the next scan for this amount looks for it first.
         tell(QStringLiteral("客户尚未输入密码或网络异常！请查看本机网络或者重新收款！"));
         emit requestSettled();
@@ -158,7 +161,6 @@ void FormCS::slot_requestFinished(bool bSuccess, const QByteArray& byteResult)
     }
     // The gateway answered: whatever it said, this charge is settled.
     paymentcheck::clearPendingCharge();
-    const QJsonObject content = gateway::replyContent(byteResult);
     const QString msg = gateway::jsonText(content.value(QStringLiteral("msg")));
     if (msg != QStringLiteral("成功")) {
         tell(msg);

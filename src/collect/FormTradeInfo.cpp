@@ -131,11 +131,8 @@ void FormTradeInfo::doCard()
 void FormTradeInfo::slot_requestFinished(bool bSuccess, const QByteArray& byteResult)
 {
     m_registering = false;
-    // A gateway that answers but says no (its "code" other than 1) did not store the number either.
-    const QJsonObject content = gateway::replyContent(byteResult);
-    const bool refused =
-        content.contains(QStringLiteral("code")) && gateway::jsonInt(content.value(QStringLiteral("code"))) != 1;
-    if (bSuccess && !refused) {
+    // A refusal, "{}" or an error page with status 200 did not store the number either.
+    if (bSuccess && gateway::accepted(byteResult)) {
         close();
         return;
     }

@@ -46,7 +46,8 @@ void SelectShopDialog::slot_requestFinished(bool bSuccess, const QByteArray& byt
     // "重新获取" pressed while the first list was on its way: only the newest answer counts.
     if (sender() != m_latestRequest)
         return;
-    if (!bSuccess) {
+    // An error page, "{}" or text that is not JSON is no list: it must not read as "no shops".
+    if (!bSuccess || !gateway::hasContent(byteResult)) {
         MessageBox::critical(this, QStringLiteral("错误提示"), QStringLiteral("获取门店失败"));
     } else {
         const QJsonArray shops = gateway::replyContent(byteResult).value(QStringLiteral("listshop")).toArray();

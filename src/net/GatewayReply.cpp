@@ -31,6 +31,17 @@ QJsonObject replyContent(const QByteArray& body)
     return replyObject(body).value(QStringLiteral("content")).toObject();
 }
 
+bool hasContent(const QByteArray& body)
+{
+    return replyObject(body).value(QStringLiteral("content")).isObject();
+}
+
+bool accepted(const QByteArray& body)
+{
+    const QJsonValue code = replyContent(body).value(QStringLiteral("code"));
+    return hasContent(body) && (code.isUndefined() || jsonInt(code) == 1);
+}
+
 QString jsonText(const QJsonValue& value)
 {
     switch (value.type()) {

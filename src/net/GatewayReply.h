@@ -13,6 +13,14 @@ namespace gateway {
 // The "content" object of a reply; empty when the body is not a JSON object or has no "content".
 QJsonObject replyContent(const QByteArray& body);
 
+// Whether the body is a reply of the gateway at all: a JSON object with a "content" object. An
+// error page, "{}" or text that is not JSON is not, whatever its HTTP status.
+bool hasContent(const QByteArray& body);
+
+// Whether the gateway took what was sent (a room or hand-card number): a reply of the gateway whose
+// "content" has no "code", or the code 1. Any other code is a refusal.
+bool accepted(const QByteArray& body);
+
 // The top-level object of a reply (the refund reply keeps "code" and "msg" there).
 QJsonObject replyObject(const QByteArray& body);
 

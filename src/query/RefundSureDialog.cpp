@@ -91,7 +91,8 @@ void RefundSureDialog::requestCards()
 void RefundSureDialog::slot_requestFinished(bool bSuccess, const QByteArray& byteResult)
 {
     const QString title = QStringLiteral("错误提示");
-    if (!bSuccess) {
+    // An error page, "{}" or text that is not JSON is no answer: not "nothing registered".
+    if (!bSuccess || !gateway::hasContent(byteResult)) {
         MessageBox::critical(this, title, QStringLiteral("数据查询失败，请检查网络设置"));
         return;
     }

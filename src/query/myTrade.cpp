@@ -85,7 +85,8 @@ void myTrade::slot_requestFinished(bool bSuccess, const QByteArray& byteResult)
     // for the period the edits show now may fill the labels.
     if (sender() != m_latestRequest)
         return;
-    if (!bSuccess) {
+    // An error page, "{}" or text that is not JSON holds no totals: not a shift of zeros.
+    if (!bSuccess || !gateway::hasContent(byteResult)) {
         MessageBox::critical(this, QStringLiteral("错误提示"), QStringLiteral("数据查询失败，请检查网络设置"));
         return;
     }

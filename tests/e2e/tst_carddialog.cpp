@@ -165,6 +165,8 @@ private slots:
             << "delay?action=" + kDoCard + "&ms=2000" << QByteArray() << 500 << "R-TIMEOUT";
         QTest::newRow("refused with status 200")
             << respond << QByteArray(R"({"content":{"code":0,"msg":"订单不存在"}})") << 0 << "R-REFUSED";
+        QTest::newRow("{} with status 200") << respond << QByteArray("{}") << 0 << "R-EMPTY";
+        QTest::newRow("not JSON with status 200") << respond << QByteArray("Service Unavailable") << 0 << "R-TEXT";
     }
     void failureKeepsTheDialogForAnotherTry()
     {

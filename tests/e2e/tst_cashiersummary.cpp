@@ -244,6 +244,14 @@ private slots:
         QCOMPARE(boxes.at(0).title, QString("错误提示"));
         QCOMPARE(boxes.at(0).text, QString("数据查询失败，请检查网络设置"));
         QCOMPARE(label(&dialog, "lblssje"), shown);
+        // So is an answer that holds no totals at all.
+        QVERIFY(!m_gateway.adminPost("respond?action=Account.Pay.listSum", "{}").isNull());
+        edit(&dialog, "time1")->setDateTime(QDateTime(QDate::currentDate(), QTime(0, 0, 3)));
+        boxes.clear();
+        QTRY_VERIFY(!(boxes += MessageBox::takeShown()).isEmpty());
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes.at(0).text, QString("数据查询失败，请检查网络设置"));
+        QCOMPARE(label(&dialog, "lblssje"), shown);
 
         // The print log fails: nobody waits for it, the slip is printed and the question asked.
         QVERIFY(!m_gateway.adminPost("respond?action=Account.Print.logPrint&status=500").isNull());

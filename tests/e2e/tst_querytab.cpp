@@ -297,8 +297,15 @@ private slots:
         QCOMPARE(text(tab.get(), "total_num"), total);
         QCOMPARE(SessionData::instance().orders().size(), 20);
 
-        // An answer that is not a page empties it.
+        // An answer that is no page at all is a failure too, not an empty list.
         QVERIFY(!m_gateway.adminPost("respond?action=Account.Pay.listPay", "{}").isNull());
+        tab->findChild<QPushButton*>("query_btn")->click();
+        QCOMPARE(MessageBox::takeShown().value(0).text, QString("数据查询失败，请检查网络设置"));
+        QCOMPARE(SessionData::instance().orders().size(), 20);
+        QCOMPARE(text(tab.get(), "total_num"), total);
+
+        // A page without orders empties the table.
+        QVERIFY(!m_gateway.adminPost("respond?action=Account.Pay.listPay", R"({"content":{}})").isNull());
         tab->findChild<QPushButton*>("query_btn")->click();
         QCOMPARE(SessionData::instance().orders().size(), 0);
         QCOMPARE(text(tab.get(), "total_page"), QString("0"));

@@ -263,10 +263,10 @@ private slots:
         scan(scanning, "134567890123450000");
         QCOMPARE(waitForBoxes(1), QStringList{QString("用户余额不足，请顾客更换付款方式")});
 
-        // A reply that is not JSON: an empty message, still waiting.
+        // A reply that is not JSON says no more than no reply; still waiting.
         QVERIFY(!m_gateway.adminPost("respond?action=Pay.Ace.scanpay&type=text/plain", "oops").isNull());
         scan(scanning, nextCode());
-        QCOMPARE(waitForBoxes(1), QStringList{QString()});
+        QCOMPARE(waitForBoxes(1), QStringList{QString("客户尚未输入密码或网络异常！请查看本机网络或者重新收款！")});
 
         // Empty code: sent empty, refused by the gateway.
         QTest::keyClick(scanning, Qt::Key_Return);
@@ -464,6 +464,12 @@ private slots:
         QPointer<FormTradeInfo> alive(result);
         result->show();
         result->findChild<QLineEdit*>("noEdit")->setText("9&=1");
+        result->findChild<QPushButton*>("pushButton")->click();
+        QCOMPARE(waitForBoxes(1), QStringList{QString("保存失败，请重试")});
+        QVERIFY(alive && alive->isVisible());
+
+        // Status 200 with "{}" is no answer of the gateway: not stored either.
+        QVERIFY(!m_gateway.adminPost("respond?action=Account.Pay.docard", "{}").isNull());
         result->findChild<QPushButton*>("pushButton")->click();
         QCOMPARE(waitForBoxes(1), QStringList{QString("保存失败，请重试")});
         QVERIFY(alive && alive->isVisible());

@@ -245,8 +245,9 @@ private slots:
         QTest::newRow("no reply within the timeout")
             << "delay?action=" + kListShop + "&ms=2000" << QByteArray() << 500 << failed;
         QTest::newRow("empty list") << respond << QByteArray(R"({"content":{"listshop":[]}})") << 0 << none;
-        QTest::newRow("empty object") << respond << QByteArray("{}") << 0 << none;
-        QTest::newRow("reply not JSON") << respond << QByteArray("not json") << 0 << none;
+        // Not a reply of the gateway at all: no list came, which is not "no shops".
+        QTest::newRow("empty object") << respond << QByteArray("{}") << 0 << failed;
+        QTest::newRow("reply not JSON") << respond << QByteArray("not json") << 0 << failed;
         QTest::newRow("no listshop") << respond << QByteArray(R"({"content":{"code":1}})") << 0 << none;
     }
     void failureIsReportedAndCanBeRetried()

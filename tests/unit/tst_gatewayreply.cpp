@@ -16,25 +16,41 @@ private slots:
     {
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QByteArray>("content"); // what is read, as compact JSON
+        QTest::addColumn<bool>("answer");        // a reply of the gateway at all
         QTest::newRow("normal") << QByteArray("{\"content\":{\"code\":1,\"msg\":\"ok\"}}")
-                                << QByteArray("{\"code\":1,\"msg\":\"ok\"}");
+                                << QByteArray("{\"code\":1,\"msg\":\"ok\"}") << true;
         // Some servers put a UTF-8 byte order mark before the JSON: the reply is still read.
         QTest::newRow("byte order mark") << QByteArray("\xef\xbb\xbf{\"content\":{\"code\":1,\"msg\":\"ok\"}}")
-                                         << QByteArray("{\"code\":1,\"msg\":\"ok\"}");
-        QTest::newRow("empty object") << QByteArray("{}") << QByteArray("{}");
-        QTest::newRow("empty body") << QByteArray() << QByteArray("{}");
-        QTest::newRow("html error page") << QByteArray("<html><body>502 Bad Gateway</body></html>") << QByteArray("{}");
-        QTest::newRow("timeout text") << QByteArray("timeout") << QByteArray("{}");
-        QTest::newRow("array") << QByteArray("[{\"content\":{\"code\":1}}]") << QByteArray("{}");
-        QTest::newRow("content not an object") << QByteArray("{\"content\":\"x\"}") << QByteArray("{}");
-        QTest::newRow("content null") << QByteArray("{\"content\":null}") << QByteArray("{}");
-        QTest::newRow("truncated") << QByteArray("{\"content\":{\"code\":1,\"ms") << QByteArray("{}");
+                                         << QByteArray("{\"code\":1,\"msg\":\"ok\"}") << true;
+        QTest::newRow("empty content") << QByteArray("{\"content\":{}}") << QByteArray("{}") << true;
+        QTest::newRow("empty object") << QByteArray("{}") << QByteArray("{}") << false;
+        QTest::newRow("empty body") << QByteArray() << QByteArray("{}") << false;
+        QTest::newRow("html error page") << QByteArray("<html><body>502 Bad Gateway</body></html>") << QByteArray("{}")
+                                         << false;
+        QTest::newRow("timeout text") << QByteArray("timeout") << QByteArray("{}") << false;
+        QTest::newRow("array") << QByteArray("[{\"content\":{\"code\":1}}]") << QByteArray("{}") << false;
+        QTest::newRow("content not an object") << QByteArray("{\"content\":\"x\"}") << QByteArray("{}") << false;
+        QTest::newRow("content null") << QByteArray("{\"content\":null}") << QByteArray("{}") << false;
+        QTest::newRow("truncated") << QByteArray("{\"content\":{\"code\":1,\"ms") << QByteArray("{}") << false;
     }
     void contentOfWhateverArrives()
     {
         QFETCH(QByteArray, body);
         QFETCH(QByteArray, content);
+        QFETCH(bool, answer);
         QCOMPARE(QJsonDocument(replyContent(body)).toJson(QJsonDocument::Compact), content);
+        QCOMPARE(hasContent(body), answer);
+    }
+
+    void acceptedOnlyWhenTheGatewaySaysSo()
+    {
+        QVERIFY(accepted("{\"content\":{\"code\":1}}"));
+        QVERIFY(accepted("{\"content\":{\"code\":\"1\"}}"));
+        QVERIFY(accepted("{\"content\":{\"msg\":\"ok\"}}")); // no code: nothing refused
+        QVERIFY(!accepted("{\"content\":{\"code\":0,\"msg\":\"订单不存在\"}}"));
+        QVERIFY(!accepted("{}"));
+        QVERIFY(!accepted("<html>200 but a proxy's page</html>"));
+        QVERIFY(!accepted(""));
     }
 
     void refundReplyIsReadAtTopLevel()
