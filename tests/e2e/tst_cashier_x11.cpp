@@ -6,13 +6,10 @@
 //
 // The flows run in order against one running program, each starting where the previous one ended.
 
-#include "DemoGateway.h"
-#include "PseudoTerminal.h"
-#include "TestSupport.h"
+#include "RealCashier.h"
 #include "WindowTitles.h"
+#include "X11Desktop.h"
 
-#include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -22,13 +19,12 @@
 #include <QProcess>
 #include <QRasterWindow>
 #include <QScreen>
-#include <QTemporaryDir>
-#include <QTextCodec>
 #include <QtTest>
 
 namespace {
 
 using namespace windowtitle;
+using namespace x11;
 
 const QString kScanPayAction = QStringLiteral("Pay.Ace.scanpay");
 
@@ -36,44 +32,6 @@ constexpr int kWaitMs = 10000;
 // Long enough for a key press to travel xdotool → X server → program and for the program to act on
 // it, so that "nothing happened" means something.
 constexpr int kSettleMs = 500;
-
-// Runs a helper program to the end; its standard output, or a null array when it failed.
-QByteArray run(const QString& program, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return QByteArray();
-    const QByteArray out = process.readAllStandardOutput();
-    return out.isNull() ? QByteArray("") : out;
-}
-
-bool xdotool(const QStringList& arguments)
-{
-    return !run(QStringLiteral("xdotool"), arguments).isNull();
-}
-
-// The mapped top-level windows whose title is exactly `title`.
-QStringList visibleWindows(const QString& title)
-{
-    // xdotool exits with 1 when nothing matches; that is an empty list here.
-    QProcess process;
-    process.start(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", "^" + title + "$"});
-    process.waitForFinished(10000);
-    return QString::fromLatin1(process.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
-bool isVisible(const QString& title)
-{
-    return !visibleWindows(title).isEmpty();
-}
-
-// Gives `title` the keyboard focus, through the window manager as a click on it would.
-bool activate(const QString& title)
-{
-    const QStringList ids = visibleWindows(title);
-    return ids.size() == 1 && xdotool({"windowactivate", "--sync", ids.first()});
-}
 
 QImage screen()
 {
@@ -113,12 +71,10 @@ class TestCashierX11 : public QObject
     Q_OBJECT
 
 private:
-    QProcess m_windowManager;
-    DemoGateway m_gateway;
-    PseudoTerminal m_till;
-    QTemporaryDir m_work;
-    QTemporaryDir m_config;
-    QProcess m_cashier;
+    CashierOnX11 m_run;
+    DemoGateway& m_gateway = m_run.gateway;
+    PseudoTerminal& m_till = m_run.till;
+    RealCashier& m_cashier = m_run.cashier;
     // Each flow needs the program where the previous one left it.
     bool m_ready = false;
 
@@ -168,36 +124,11 @@ private:
 private slots:
     void initTestCase()
     {
-        const QString executable = qEnvironmentVariable("CASHIER_EXECUTABLE");
-        QVERIFY2(QFileInfo(executable).isExecutable(), qPrintable(executable));
         QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
 
-        // Without a window manager X leaves the focus nowhere once a window closes.
-        m_windowManager.start(QStringLiteral("openbox"), {"--sm-disable"});
-        QVERIFY2(m_windowManager.waitForStarted(10000), "openbox is missing (scripts/setup installs it)");
-        QTRY_VERIFY_WITH_TIMEOUT(run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id"), kWaitMs);
-
-        QVERIFY2(m_gateway.start(), qPrintable(m_gateway.error()));
-        QVERIFY(m_till.isValid());
-        QVERIFY(m_work.isValid() && m_config.isValid());
-
         // app.config stays at its defaults: the till on COM9, no customer display.
-        QVERIFY(QDir(m_work.path()).mkdir("ports"));
-        QVERIFY(QFile::link(m_till.devicePath(), m_work.filePath("ports/COM9")));
-        // The demo login remembered, no version check, no receipts (printing is not the point here),
-        // no print-order polling.
-        QByteArray ini = "[data_config]\ngateway_url=" + m_gateway.url().toUtf8() + "\n";
-        ini += "user=demo\npwd=demo123\nremPwdstatus=true\ncheck_updata=1\nprint_poll_seconds=0\n";
-        ini += "printerName=" + QTextCodec::codecForName("GB2312")->fromUnicode(QStringLiteral("不打印小票")) + "\n";
-        QVERIFY(writeFileBytes(m_work.filePath("data.ini"), ini));
-
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CONFIG_HOME", m_config.path());
-        m_cashier.setProcessEnvironment(env);
-        m_cashier.setWorkingDirectory(m_work.path());
-        m_cashier.setProcessChannelMode(QProcess::ForwardedChannels);
-        m_cashier.start(executable, QStringList());
-        QVERIFY(m_cashier.waitForStarted(10000));
+        const QString problem = m_run.start();
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
         m_ready = true;
     }
 
@@ -208,26 +139,9 @@ private slots:
         m_ready = false;
     }
 
-    void cleanup()
-    {
-        if (!QTest::currentTestFailed())
-            return;
-        const QString shot = QDir::temp().filePath(
-            QStringLiteral("tst_cashier_x11-%1.png").arg(QString::fromLatin1(QTest::currentTestFunction())));
-        if (!run("import", {"-window", "root", shot}).isNull())
-            qWarning().noquote() << "screen at the failure:" << shot;
-    }
+    void cleanup() { saveScreenIfFailed("tst_cashier_x11"); }
 
-    void cleanupTestCase()
-    {
-        // No tray to quit from under a bare X server: the program is ended from outside.
-        if (m_cashier.state() != QProcess::NotRunning) {
-            m_cashier.kill();
-            m_cashier.waitForFinished(5000);
-        }
-        m_windowManager.kill();
-        m_windowManager.waitForFinished(5000);
-    }
+    void cleanupTestCase() { m_run.stop(); }
 
     void loginThenShopSelectionStaysUntilConfirmed()
     {
