@@ -204,7 +204,7 @@ private:
     static bool closeRefund()
     {
         return pressIn(kRefundTitle, "Escape") &&
-               QTest::qWaitFor([] { return !isVisible(kRefundTitle) && !isVisible(kBusy); });
+               QTest::qWaitFor([] { return !isVisible(kRefundTitle) && !isVisible(kBusy); }, kWaitMs);
     }
 
     // Row 0 of the query table (the newest order): its refund and item buttons, in the main window's
@@ -359,7 +359,8 @@ private slots:
     void refundFailsThenRefunds()
     {
         const auto open = [] {
-            return clickIn(kMain, kRefundButtonX, kRow0Y) && QTest::qWaitFor([] { return isVisible(kRefundTitle); });
+            return clickIn(kMain, kRefundButtonX, kRow0Y) &&
+                   QTest::qWaitFor([] { return isVisible(kRefundTitle); }, kWaitMs);
         };
         // One cent back, its hand card ticked, the refund password typed; confirmed with Return.
         const auto confirm = [this, open] {
@@ -393,7 +394,7 @@ private slots:
     {
         // The summary carries the main window's title: it is told apart by being the second one.
         const auto summaryOpen = [] { return visibleWindows(kMain).size() == 2; };
-        const auto open = [summaryOpen] { return clickIn(kMain, 730, 188) && QTest::qWaitFor(summaryOpen); };
+        const auto open = [summaryOpen] { return clickIn(kMain, 730, 188) && QTest::qWaitFor(summaryOpen, kWaitMs); };
         // Each edit the proposal changes asks for the totals; only the last answer is shown, so the
         // fault holds for every request until it is cleared.
         const Screen summary{
@@ -403,7 +404,7 @@ private slots:
             QStringLiteral("[错误提示] 数据查询失败，请检查网络设置"),
             QString(),
             [summaryOpen] {
-                return xdotool({"key", "Escape"}) && QTest::qWaitFor([summaryOpen] { return !summaryOpen(); });
+                return xdotool({"key", "Escape"}) && QTest::qWaitFor([summaryOpen] { return !summaryOpen(); }, kWaitMs);
             },
             true};
         sweep(summary);

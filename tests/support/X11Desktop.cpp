@@ -5,11 +5,16 @@
 
 namespace x11 {
 
+// xdotool's --sync waits for the program to take the focus, which a program built with the
+// sanitizers and sharing the machine with other tests may take many seconds to do.
+constexpr int kToolWaitMs = 30000;
+
 QByteArray run(const QString& program, const QStringList& arguments)
 {
     QProcess process;
     process.start(program, arguments);
-    if (!process.waitForFinished(10000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+    if (!process.waitForFinished(kToolWaitMs) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0)
         return QByteArray();
     const QByteArray out = process.readAllStandardOutput();
     return out.isNull() ? QByteArray("") : out;
@@ -25,7 +30,7 @@ QStringList visibleWindows(const QString& title)
     // xdotool exits with 1 when nothing matches; that is an empty list here.
     QProcess process;
     process.start(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", "^" + title + "$"});
-    process.waitForFinished(10000);
+    process.waitForFinished(kToolWaitMs);
     return QString::fromLatin1(process.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
