@@ -38,8 +38,11 @@ bool hasContent(const QByteArray& body)
 
 bool accepted(const QByteArray& body)
 {
-    const QJsonValue code = replyContent(body).value(QStringLiteral("code"));
-    return hasContent(body) && (code.isUndefined() || jsonInt(code) == 1);
+    const QJsonValue content = replyObject(body).value(QStringLiteral("content"));
+    if (!content.isObject())
+        return false;
+    const QJsonValue code = content.toObject().value(QStringLiteral("code"));
+    return code.isUndefined() || jsonInt(code) == 1;
 }
 
 QString jsonText(const QJsonValue& value)
