@@ -118,6 +118,15 @@ private:
     bool scan() { return xdotool({"type", "--delay", "1", nextCode()}) && xdotool({"key", "Return"}); }
     bool typeText(const QString& text) { return xdotool({"type", "--delay", "20", text}); }
 
+    // An amount from the till, then Alt+Z: the scan-pay window waits for the customer's code.
+    bool tillAmountToScanPay(const QByteArray& amount)
+    {
+        if (!m_till.write("\x1bQA" + amount + "\r"))
+            return false;
+        QTest::qWait(kSettleMs);
+        return xdotool({"key", "alt+z"}) && QTest::qWaitFor([] { return isVisible(kScanPay); }, kWaitMs);
+    }
+
     // Waits for the next box, checks it is the only one, and answers it with Return.
     void expectOneBox(int shownBefore, const QString& expected, int waitMs = kWaitMs)
     {
@@ -260,10 +269,7 @@ private slots:
 
     void scanPayFailsThenCharges()
     {
-        QVERIFY(m_till.write("\x1bQA1.23\r"));
-        QTest::qWait(kSettleMs);
-        QVERIFY(xdotool({"key", "alt+z"}));
-        QTRY_VERIFY_WITH_TIMEOUT(isVisible(kScanPay), kWaitMs);
+        QVERIFY(tillAmountToScanPay("1.23"));
         sweep(scanPay());
 
         // The customer's next code is charged once, for the shop chosen.
@@ -284,10 +290,7 @@ private slots:
     void scanPayStalledIsFoundNotChargedTwice()
     {
         // No answer within 30 s, but the gateway takes the money at 35 s.
-        QVERIFY(m_till.write("\x1bQA2.34\r"));
-        QTest::qWait(kSettleMs);
-        QVERIFY(xdotool({"key", "alt+z"}));
-        QTRY_VERIFY_WITH_TIMEOUT(isVisible(kScanPay), kWaitMs);
+        QVERIFY(tillAmountToScanPay("2.34"));
         const int orders = rowList("orders").size();
         stall(scanPay());
         QTRY_COMPARE_WITH_TIMEOUT(rowList("orders").size(), orders + 1, kWaitMs);
