@@ -3,7 +3,9 @@
 #include "app/Shell.h"
 #include "config/AppConfigRecord.h"
 #include "config/AutostartSetting.h"
+#include "net/MoneyJournal.h"
 #include "settings/SettingMain.h"
+#include "widgets/MessageBox.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -35,6 +37,15 @@ int main(int argc, char* argv[])
 
     // Loaded after the login window is built: nothing in its constructor reads the record.
     AppConfigRecord::instance().load();
+
+    // The charges and refunds whose outcome was never learnt (a crash, a power cut): the next
+    // charge at their shop looks for them first. A journal that cannot be read is kept aside.
+    QString damagedJournal;
+    if (!MoneyJournal::instance().load(&damagedJournal))
+        MessageBox::warning(
+            &login, QStringLiteral("提示信息"),
+            QStringLiteral("未完成收款的记录文件已损坏，已另存为 %1。请在交易列表中核对最近的收款和退款。")
+                .arg(damagedJournal));
 
     // One settings panel for the whole run, hidden until a screen asks for one of its pages.
     SettingMain settings;

@@ -2,17 +2,12 @@
 
 #include "config/AppConfigRecord.h"
 #include "core/Money.h"
-#include "net/GatewayReply.h"
-#include "net/GatewayRequests.h"
-#include "net/HttpFun.h"
-#include "net/SessionData.h"
+#include "net/CardRegistration.h"
 #include "ui_CardDialog.h"
 #include "widgets/ButtonStyles.h"
 #include "widgets/Keys.h"
 #include "widgets/MessageBox.h"
 #include "widgets/WindowDragger.h"
-
-#include <QJsonObject>
 
 namespace {
 // Only the dialog itself is blue; its field and buttons keep their own look.
@@ -67,16 +62,15 @@ void CardDialog::registerCard()
         return;
     }
     m_registering = true;
-    auto* request = new HttpFun;
-    connect(request, &HttpFun::signal_requestFinished, this, &CardDialog::slot_requestFinished);
-    request->post(gateway::gatewayUrl(),
-                  gateway::doCardBody(SessionData::instance().token(), m_orderNo, ui->txtCardNo->text()));
+    auto* registration = new CardRegistration(this);
+    connect(registration, &CardRegistration::finished, this, &CardDialog::slot_requestFinished);
+    connect(registration, &CardRegistration::finished, registration, &QObject::deleteLater);
+    registration->start(m_orderNo, ui->txtCardNo->text());
 }
 
-void CardDialog::slot_requestFinished(bool bSuccess, const QByteArray& byteResult)
+void CardDialog::slot_requestFinished(bool bSuccess)
 {
-    // A refusal, "{}" or an error page with status 200 did not store the number either.
-    if (bSuccess && gateway::accepted(byteResult)) {
+    if (bSuccess) {
         accept();
         return;
     }

@@ -27,7 +27,8 @@ public:
     static QString amountText(const QString& moneyFen);
 
 private slots:
-    void slot_requestFinished(bool bSuccess, const QByteArray& byteResult);
+    // The registration's outcome: stored, or not known to be.
+    void slot_requestFinished(bool bSuccess);
     void on_btnOk_clicked();
     void on_btnOk1_clicked();
     void on_btnCancel_clicked();

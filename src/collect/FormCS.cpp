@@ -4,9 +4,6 @@
 #include "config/AppConfigRecord.h"
 #include "core/CentsMode.h"
 #include "core/Money.h"
-#include "net/GatewayReply.h"
-#include "net/GatewayRequests.h"
-#include "net/HttpFun.h"
 #include "net/NetLog.h"
 #include "net/PaymentCheck.h"
 #include "net/SessionData.h"
@@ -91,12 +88,13 @@ void FormCS::tell(const QString& text)
     withoutKeyboard([&] { MessageBox::critical(this, QStringLiteral("温馨提示"), text); });
 }
 
-bool FormCS::isThisSale(const QJsonObject& payment)
+bool FormCS::isThisSale(const MoneyJournal::Entry& earlier, const QJsonObject& payment, bool sameSale)
 {
     MessageBox::Answer answer = MessageBox::Rejected;
     withoutKeyboard([&] {
-        answer = MessageBox::ask(this, MessageBox::Question, QStringLiteral("温馨提示"),
-                                 paymentcheck::question(payment), QStringLiteral("是"), QStringLiteral("否"));
+        answer = MessageBox::askByClick(this, MessageBox::Question, QStringLiteral("温馨提示"),
+                                        paymentcheck::question(payment, earlier, sameSale), QStringLiteral("是"),
+                                        QStringLiteral("否"));
     });
     return answer == MessageBox::Accepted;
 }
@@ -127,90 +125,38 @@ void FormCS::sendScanPay()
         qCInfo(lcGateway) << "scan-pay already in flight; Return ignored";
         return;
     }
-    const paymentcheck::UnknownCharge earlier = paymentcheck::pendingCharge();
-    if (earlier.isValid() && earlier.fen == m_moneyFen && earlier.shopId == SessionData::instance().shopId()) {
-        checkEarlierCharge(m_payCode);
-        return;
-    }
-    postScanPay(m_payCode);
-}
-
-void FormCS::postScanPay(const QString& payCode)
-{
     m_inFlight = true;
     const SessionData& session = SessionData::instance();
-    // Remembered before it leaves: if no reply comes, this is the charge to look for.
-    paymentcheck::setPendingCharge({session.shopId(), m_moneyFen, QDateTime::currentDateTime()});
-    auto* request = new HttpFun;
-    connect(request, &HttpFun::signal_requestFinished, this, &FormCS::slot_requestFinished);
-    request->post(gateway::gatewayUrl(), gateway::scanPayBody(payCode, m_moneyFen, session.userId(), session.shopId()));
+    auto* charge = new ChargeOperation(this);
+    charge->setConfirm([this](const MoneyJournal::Entry& earlier, const QJsonObject& payment, bool sameSale) {
+        return isThisSale(earlier, payment, sameSale);
+    });
+    connect(charge, &ChargeOperation::finished, this, &FormCS::slot_requestFinished);
+    charge->start({m_payCode, m_moneyFen, session.shopId(), session.userId()});
 }
 
-void FormCS::slot_requestFinished(bool bSuccess, const QByteArray& byteResult)
+void FormCS::slot_requestFinished(ChargeOperation::Outcome outcome, const QJsonObject& content, const QString& text)
 {
-    qCDebug(lcGateway).noquote() << "scan-pay reply" << byteResult;
+    sender()->deleteLater();
     m_inFlight = false;
-    const QJsonObject content = gateway::replyContent(byteResult);
-    // A reply without a "msg" (an error page, "{}", text that is not JSON) says nothing about the
-    // charge either: like no reply, the customer may have paid.
-    if (!bSuccess || !content.contains(QStringLiteral("msg"))) {
-        // The charge stays pending: the next scan for this amount looks for it first.
+    switch (outcome) {
+    case ChargeOperation::Outcome::Done:
+        complete(content);
+        return;
+    case ChargeOperation::Outcome::Unknown:
+        // The charge stays in the journal: the next scan at this shop looks for it first.
         tell(QStringLiteral("客户尚未输入密码或网络异常！请查看本机网络或者重新收款！"));
-        emit requestSettled();
-        return;
+        break;
+    case ChargeOperation::Outcome::Refused:
+    case ChargeOperation::Outcome::NotSent:
+        tell(text);
+        break;
     }
-    // The gateway answered: whatever it said, this charge is settled.
-    paymentcheck::clearPendingCharge();
-    const QString msg = gateway::jsonText(content.value(QStringLiteral("msg")));
-    if (msg != QStringLiteral("成功")) {
-        tell(msg);
-        emit requestSettled();
-        return;
-    }
-    complete(content);
-}
-
-void FormCS::checkEarlierCharge(const QString& payCode)
-{
-    m_inFlight = true;
-    m_waitingCode = payCode;
-    auto* request = new HttpFun;
-    connect(request, &HttpFun::signal_requestFinished, this, &FormCS::slot_checkFinished);
-    request->post(gateway::gatewayUrl(), gateway::listPayBody(SessionData::instance().token(),
-                                                              paymentcheck::searchQuery(paymentcheck::pendingCharge(),
-                                                                                        QDateTime::currentDateTime())));
-}
-
-void FormCS::slot_checkFinished(bool bSuccess, const QByteArray& byteResult)
-{
-    m_inFlight = false;
-    const paymentcheck::UnknownCharge earlier = paymentcheck::pendingCharge();
-    const paymentcheck::Search found =
-        paymentcheck::search(bSuccess ? byteResult : QByteArray(), earlier, QDateTime::currentDateTime(),
-                             SessionData::instance().completedPayments() + m_declined);
-    if (!found.answered) {
-        // Nothing can be said about the earlier charge. The cashier is warned once and decides; the
-        // code just scanned is not charged, the next one is.
-        paymentcheck::clearPendingCharge();
-        tell(QStringLiteral("上一笔收款的结果未知，顾客可能已经付款。请先在交易列表中核对该笔交易，再重新扫码收款"));
-        emit requestSettled();
-        return;
-    }
-    for (const QJsonObject& candidate : found.candidates) {
-        if (isThisSale(candidate)) {
-            paymentcheck::clearPendingCharge();
-            complete(paymentcheck::tradeResultContent(candidate));
-            return;
-        }
-        m_declined.insert(gateway::jsonText(candidate.value(QStringLiteral("out_trade_no"))));
-    }
-    // The earlier charge did not go through: this scan is the sale's charge.
-    postScanPay(m_waitingCode);
+    emit requestSettled();
 }
 
 void FormCS::complete(const QJsonObject& content)
 {
-    SessionData::instance().noteCompletedPayment(gateway::jsonText(content.value(QStringLiteral("out_trade_no"))));
     if (m_amountEdit)
         m_amountEdit->clear();
     close();

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "net/ChargeOperation.h"
+
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QPointer>
-#include <QSet>
 #include <QWidget>
 
 #include <functional>
@@ -17,11 +18,11 @@ class FormCS;
 // keystrokes (a scanner acting as a keyboard, or typed) ended by Return; the window then asks the
 // gateway to collect the amount — after the cents handling — and on success shows the result.
 //
-// One sale is charged at most once from here: while a request is out, further Returns (a scanner's
-// second Return, an impatient cashier) send nothing, and the window does not close. The first reply
+// One sale is charged at most once from here: while a charge is out, further Returns (a scanner's
+// second Return, an impatient cashier) send nothing, and the window does not close. Its outcome
 // decides; a failure lets the cashier scan again. A charge that got no reply may still have gone
-// through, so before this amount is charged again at this shop, the gateway's latest payments are
-// looked through and the cashier is asked about any that may be it.
+// through: it stays in the journal, and before this shop charges again the gateway's payments are
+// looked through and the cashier is asked about any that may be it (ChargeOperation).
 class FormCS : public QWidget
 {
     Q_OBJECT
@@ -43,8 +44,8 @@ signals:
 
 private slots:
     void on_close_btn_clicked();
-    void slot_requestFinished(bool bSuccess, const QByteArray& byteResult);
-    void slot_checkFinished(bool bSuccess, const QByteArray& byteResult);
+    // The charge's one outcome.
+    void slot_requestFinished(ChargeOperation::Outcome outcome, const QJsonObject& content, const QString& text);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -54,25 +55,19 @@ protected:
 
 private:
     void sendScanPay();
-    void postScanPay(const QString& payCode);
-    // Looks for the earlier charge of this amount that got no reply before `payCode` is charged.
-    void checkEarlierCharge(const QString& payCode);
     // The payment went through: the window closes and the trade result shows `content`.
     void complete(const QJsonObject& content);
     // A box about this payment attempt; the window keeps the keyboard before and after.
     void withoutKeyboard(const std::function<void()>& showBox);
     void tell(const QString& text);
-    // Asks the cashier whether `payment`, found at the gateway, is this sale's.
-    bool isThisSale(const QJsonObject& payment);
+    // Asks the cashier whether `payment`, found at the gateway, is the payment of the charge
+    // `earlier` whose reply was lost (when `sameSale`, of this sale).
+    bool isThisSale(const MoneyJournal::Entry& earlier, const QJsonObject& payment, bool sameSale);
 
     QPointer<QLineEdit> m_amountEdit;
     QString m_payCode;
     QString m_amountText;
     qint64 m_moneyFen = 0;
     bool m_inFlight = false;
-    // The code scanned while the earlier charge was being looked for; charged when it was not found.
-    QString m_waitingCode;
-    // Payments the cashier said were not this sale.
-    QSet<QString> m_declined;
     std::unique_ptr<Ui::FormCS> ui;
 };

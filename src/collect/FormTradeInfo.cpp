@@ -2,6 +2,7 @@
 
 #include "config/DataConfig.h"
 #include "core/Money.h"
+#include "net/CardRegistration.h"
 #include "net/GatewayReply.h"
 #include "net/GatewayRequests.h"
 #include "net/HttpFun.h"
@@ -40,7 +41,10 @@ FormTradeInfo::FormTradeInfo(const QJsonObject& content, QWidget* parent)
     ui->label_sk_md->setText(text("shopname"));
     ui->label_trade_date->setText(text("pay_date"));
     ui->label_sys_order->setText(text("out_trade_no"));
-    ui->label_pay_way->setText(payMethodName(text("pay_channel")));
+    // A payment found in the transaction list (its reply was lost) brings the list's own name for
+    // the way it was paid: JD Pay and cards are neither Alipay nor WeChat.
+    const QString method = text("pay_method");
+    ui->label_pay_way->setText(method.isEmpty() ? payMethodName(text("pay_channel")) : method);
     m_amountFen = amountFen(content);
     ui->label_money->setText(QStringLiteral("￥") + money::formatYuan(m_amountFen));
     ui->label_trade_order->setText(text("trade_no"));
@@ -122,17 +126,16 @@ void FormTradeInfo::doCard()
     if (m_registering)
         return;
     m_registering = true;
-    auto* request = new HttpFun;
-    connect(request, &HttpFun::signal_requestFinished, this, &FormTradeInfo::slot_requestFinished);
-    request->post(gateway::gatewayUrl(), gateway::doCardBody(SessionData::instance().token(),
-                                                             ui->label_sys_order->text(), ui->noEdit->text()));
+    auto* registration = new CardRegistration(this);
+    connect(registration, &CardRegistration::finished, this, &FormTradeInfo::slot_requestFinished);
+    connect(registration, &CardRegistration::finished, registration, &QObject::deleteLater);
+    registration->start(ui->label_sys_order->text(), ui->noEdit->text());
 }
 
-void FormTradeInfo::slot_requestFinished(bool bSuccess, const QByteArray& byteResult)
+void FormTradeInfo::slot_requestFinished(bool bSuccess)
 {
     m_registering = false;
-    // A refusal, "{}" or an error page with status 200 did not store the number either.
-    if (bSuccess && gateway::accepted(byteResult)) {
+    if (bSuccess) {
         close();
         return;
     }

@@ -29,7 +29,7 @@ private slots:
     void on_close_btn_clicked();
     void on_print_btn_clicked();
     void on_pushButton_clicked();
-    void slot_requestFinished(bool bSuccess, const QByteArray& byteResult);
+    void slot_requestFinished(bool bSuccess);
 
 private:
     void doPrintNotice();

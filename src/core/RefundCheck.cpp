@@ -26,7 +26,7 @@ bool refundAmount(const Request& request, qint64* fen, QString* reason)
     if (negative)
         text.remove(0, 1);
     const money::Mills mills = money::parseYuan(text);
-    const qint64 left = qMax<qint64>(request.orderFen - request.refundedFen, 0);
+    const qint64 left = request.order.leftFen();
     if (mills.status == money::ParseStatus::Empty || mills.status == money::ParseStatus::Malformed) {
         *reason = QStringLiteral("退款金额格式不正确");
         return false;
@@ -42,7 +42,7 @@ bool refundAmount(const Request& request, qint64* fen, QString* reason)
         return false;
     }
     if (!mills.ok() || *fen > left) {
-        *reason = request.refundedFen > 0
+        *reason = request.order.refundFen > 0
                       ? QStringLiteral("退款金额不能大于可退金额%1元哦").arg(money::formatYuan(left))
                       : QStringLiteral("退款金额不能大于订单金额哦");
         return false;
@@ -52,8 +52,15 @@ bool refundAmount(const Request& request, qint64* fen, QString* reason)
 
 } // namespace
 
+QString unknownRefundText()
+{
+    return QStringLiteral("退款结果未知，网关可能已经退款哦。请关闭窗口，在交易列表中核对该订单后再决定是否重新退款");
+}
+
 Decision checkRefund(const Request& request)
 {
+    if (request.earlierRefundUnknown)
+        return refuse(unknownRefundText());
     if (request.password.isEmpty())
         return refuse(QStringLiteral("密码不能为空"));
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Order.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -10,13 +12,13 @@ namespace refund {
 
 struct Request
 {
-    QString password;             // the refund password as typed
-    QString amountText;           // the refund amount as typed, in yuan
-    qint64 orderFen = 0;          // the order's amount
-    qint64 refundedFen = 0;       // refunded from it before
-    QStringList tickedItems;      // the ticked item boxes' numbers, in their order
-    bool askWithoutItems = false; // refunds and items both switched on
-    QString itemName;             // "房间号", "手牌"... as the settings name the item
+    QString password;                  // the refund password as typed
+    QString amountText;                // the refund amount as typed, in yuan
+    Order order;                       // what it was paid, and what was refunded of it before
+    QStringList tickedItems;           // the ticked item boxes' numbers, in their order
+    bool askWithoutItems = false;      // refunds and items both switched on
+    QString itemName;                  // "房间号", "手牌"... as the settings name the item
+    bool earlierRefundUnknown = false; // a refund of this order got no answer, and the list has not shown it yet
 };
 
 struct Decision
@@ -33,7 +35,11 @@ struct Decision
     QString cardNo;       // the ticked items, each followed by "," ("A1,A2,"); empty when none
 };
 
-// The checks in the dialog's order: the password, then the amount, then the items.
+// The checks in the dialog's order: an earlier refund still unknown, the password, then the amount,
+// then the items.
 Decision checkRefund(const Request& request);
+
+// Said when a refund got no answer that can be read: the gateway may well have refunded.
+QString unknownRefundText();
 
 } // namespace refund

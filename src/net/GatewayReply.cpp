@@ -36,15 +36,6 @@ bool hasContent(const QByteArray& body)
     return replyObject(body).value(QStringLiteral("content")).isObject();
 }
 
-bool accepted(const QByteArray& body)
-{
-    const QJsonValue content = replyObject(body).value(QStringLiteral("content"));
-    if (!content.isObject())
-        return false;
-    const QJsonValue code = content.toObject().value(QStringLiteral("code"));
-    return code.isUndefined() || jsonInt(code) == 1;
-}
-
 QString jsonText(const QJsonValue& value)
 {
     switch (value.type()) {

@@ -17,10 +17,6 @@ QJsonObject replyContent(const QByteArray& body);
 // error page, "{}" or text that is not JSON is not, whatever its HTTP status.
 bool hasContent(const QByteArray& body);
 
-// Whether the gateway took what was sent (a room or hand-card number): a reply of the gateway whose
-// "content" has no "code", or the code 1. Any other code is a refusal.
-bool accepted(const QByteArray& body);
-
 // The top-level object of a reply (the refund reply keeps "code" and "msg" there).
 QJsonObject replyObject(const QByteArray& body);
 

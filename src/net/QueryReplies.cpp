@@ -41,11 +41,6 @@ QDateTime proposedTime(const QJsonObject& content, const char* key)
 
 } // namespace
 
-bool isRefundedState(const QString& finalInfo)
-{
-    return finalInfo == QStringLiteral("退款成功") || finalInfo == QStringLiteral("已退款,交易关闭");
-}
-
 Order readOrder(const QJsonObject& order)
 {
     Order o;

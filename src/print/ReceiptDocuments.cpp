@@ -153,22 +153,21 @@ QString printOrderReceipt(const QJsonObject& order, const QString& hotline)
                         text("pay_num"), hotline);
 }
 
-QString reprintReceipt(const QJsonObject& order, const QString& operatorName, const QString& hotline)
+QString reprintReceipt(const Order& o, const QString& operatorName, const QString& hotline)
 {
-    const query::Order o = query::readOrder(order);
     const OrderReceiptKind kind{
         o.refunded() ? kRefundTitleNbsp : 19, o.refunded() ? kRefundTitle : QStringLiteral("移动收银台(重打印)"),
         QStringLiteral("交易金额(RMB)：￥"), QStringLiteral("房间号："), QStringLiteral("</a>") + separator()};
     return compactOrderReceipt(kind, o, operatorName, o.refundFen, hotline);
 }
 
-QString refundReceipt(const QJsonObject& order, const QString& operatorName, qint64 refundFen, const QString& hotline)
+QString refundReceipt(const Order& order, const QString& operatorName, qint64 refundFen, const QString& hotline)
 {
     // The rule under the refunded amount stands on a line of its own, as on every other slip: run on
     // after the amount it was cut off at the paper's edge.
     const OrderReceiptKind kind{kRefundTitleNbsp, kRefundTitle, QStringLiteral("订单金额(RMB)：￥"),
                                 QStringLiteral("手牌号："), QStringLiteral("</a>") + separator()};
-    return compactOrderReceipt(kind, query::readOrder(order), operatorName, refundFen, hotline);
+    return compactOrderReceipt(kind, order, operatorName, refundFen, hotline);
 }
 
 QString cashierSummaryReceipt(const CashierSummary& summary, const QDateTime& printedAt, const QString& hotline)

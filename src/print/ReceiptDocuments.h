@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Order.h"
+
 #include <QDateTime>
 #include <QJsonObject>
 #include <QSizeF>
@@ -91,11 +93,11 @@ QString printOrderReceipt(const QJsonObject& order, const QString& hotline);
 // A payment reprinted from the transaction query: an order of the query page as received, and the
 // operator logged in now. Titled "移动收银台(重打印)-退款" once the order has been refunded, in part or
 // in full, "移动收银台(重打印)" otherwise; the room line and the refunded amount are always there.
-QString reprintReceipt(const QJsonObject& order, const QString& operatorName, const QString& hotline);
+QString reprintReceipt(const Order& order, const QString& operatorName, const QString& hotline);
 
 // The merchant copy of a refund just made: the order as the query page listed it, and the amount this
 // refund sent.
-QString refundReceipt(const QJsonObject& order, const QString& operatorName, qint64 refundFen, const QString& hotline);
+QString refundReceipt(const Order& order, const QString& operatorName, qint64 refundFen, const QString& hotline);
 
 // The cashier summary as its dialog shows it: every value is the text of its label, amounts already
 // written "￥123.45元", and empty where no totals have arrived yet.

@@ -7,7 +7,9 @@
 #include "net/GatewayReply.h"
 #include "net/GatewayRequests.h"
 #include "net/HttpFun.h"
+#include "net/MoneyJournal.h"
 #include "net/QueryReplies.h"
+#include "net/RefundOperation.h"
 #include "net/SessionData.h"
 #include "print/ReceiptDocuments.h"
 #include "query/RefundSureDialog.h"
@@ -145,6 +147,13 @@ void FormJiaoYiCX::slot_requestFinished(bool bSuccess, const QByteArray& byteRes
     ui->total_num->setText(page.totalCount);
     ui->total_rfee->setText(page.totalRefund);
 
+    // Refunds whose outcome was not learnt: what this page shows settles them, or their rows offer
+    // no refund until it does.
+    QVector<query::Order> orders;
+    for (const QJsonObject& order : page.orders)
+        orders.append(query::readOrder(order));
+    m_refundsUnknown = RefundOperation::reconcile(orders, QDateTime::currentDateTime());
+
     // A page longer than the table makes the table longer: no order is hidden.
     ui->tableWidget->clearContents();
     ui->tableWidget->setRowCount(querytable::rowCount(page.orders.size()));
@@ -154,7 +163,7 @@ void FormJiaoYiCX::slot_requestFinished(bool bSuccess, const QByteArray& byteRes
             item->setTextAlignment(Qt::AlignCenter);
             ui->tableWidget->setItem(row, column, item);
         }
-        fillRow(row, page.orders.at(row));
+        fillRow(row, orders.at(row));
         session.insertOrder(row, page.orders.at(row));
     }
 }
@@ -168,9 +177,9 @@ QPushButton* FormJiaoYiCX::rowButton(const QString& text, const char* kind, void
     return button;
 }
 
-void FormJiaoYiCX::fillRow(int row, const QJsonObject& order)
+void FormJiaoYiCX::fillRow(int row, const Order& order)
 {
-    const query::OrderRow cells = query::orderRow(query::readOrder(order));
+    const query::OrderRow cells = query::orderRow(order);
     const QStringList texts = {cells.tradeNo,    cells.money,     cells.refundFee,
                                cells.payChannel, cells.finalInfo, cells.payDate};
     for (int column = 0; column < texts.size(); ++column) {
@@ -180,6 +189,11 @@ void FormJiaoYiCX::fillRow(int row, const QJsonObject& order)
     if (m_refundColumn >= 0) {
         QPushButton* refund = rowButton(cells.refundButtonText, "refund", &FormJiaoYiCX::onBtnClicked);
         refund->setEnabled(cells.refundButtonEnabled);
+        if (m_refundsUnknown.contains(order.outTradeNo)) {
+            refund->setText(QStringLiteral("核对中"));
+            refund->setEnabled(false);
+            refund->setToolTip(QStringLiteral("上一次退款的结果未知，请稍后刷新列表核对"));
+        }
         ui->tableWidget->setCellWidget(row, m_refundColumn, refund);
     }
     if (m_itemColumn >= 0)
@@ -205,9 +219,7 @@ void FormJiaoYiCX::onBtnClicked()
     if (order.isEmpty())
         return;
     const query::Order read = query::readOrder(order);
-    RefundSureDialog dialog(nullptr, read.outTradeNo, read.tradeNo,
-                            gateway::jsonText(order.value(QStringLiteral("money"))), read.payChannel);
-    dialog.order = order;
+    RefundSureDialog dialog(nullptr, read, MoneyJournal::instance().unresolvedRefund(read.outTradeNo).isValid());
     connect(&dialog, &RefundSureDialog::settingsPageRequested, this, &FormJiaoYiCX::settingsPageRequested);
     modal::exec(dialog);
     // Whatever came of it (refunded, refused, unknown): the list shows what the gateway holds now.
@@ -231,7 +243,7 @@ void FormJiaoYiCX::onBtnPrinterClicked()
     const QJsonObject order = senderOrder();
     if (!Printer::readyFor(this, Printer::NotWanted::Tell))
         return;
-    Printer::printHtml(receipt::reprintReceipt(order, SessionData::instance().operatorName(),
+    Printer::printHtml(receipt::reprintReceipt(query::readOrder(order), SessionData::instance().operatorName(),
                                                DataConfig::instance().getServiceHotline()));
 }
 

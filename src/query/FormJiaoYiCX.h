@@ -1,9 +1,11 @@
 #pragma once
 
+#include "core/Order.h"
 #include "core/SettingsPage.h"
 
 #include <QJsonObject>
 #include <QPointer>
+#include <QSet>
 #include <QWidget>
 
 #include <memory>
@@ -29,7 +31,7 @@ public:
 
     // Asks for `page` and waits in the busy dialog until the reply has been shown.
     void listPay(int page);
-    void fillRow(int row, const QJsonObject& order);
+    void fillRow(int row, const Order& order);
 
     int currentPage() const { return m_currentPage; }
 
@@ -60,6 +62,8 @@ private:
     int columnCount = 7;
     int m_currentPage = 1;
     int m_itemColumn = -1;
+    // Orders of the page whose refund is still unknown.
+    QSet<QString> m_refundsUnknown;
     int m_refundColumn = -1;
     QPointer<HttpFun> m_request;
 };

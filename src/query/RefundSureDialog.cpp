@@ -8,6 +8,7 @@
 #include "net/GatewayRequests.h"
 #include "net/HttpFun.h"
 #include "net/QueryReplies.h"
+#include "net/RefundOperation.h"
 #include "net/SessionData.h"
 #include "print/ReceiptDocuments.h"
 #include "ui_RefundSureDialog.h"
@@ -31,16 +32,12 @@ constexpr int kItemLine = 30;
 constexpr int kMaxGrowth = 90;
 
 const QString kTitle = QStringLiteral("温馨提示");
-const QString kRefundDone = QStringLiteral("退款成功");
-// Said when the refund got no answer that can be read: the gateway may well have refunded.
-const QString kOutcomeUnknown =
-    QStringLiteral("退款结果未知，网关可能已经退款哦。请关闭窗口，在交易列表中核对该订单后再决定是否重新退款");
 } // namespace
 
-RefundSureDialog::RefundSureDialog(QWidget* parent, const QString& outTradeNo, const QString& tradeNo,
-                                   const QString& money, const QString& payChannel)
-    : QDialog(parent), outTradeNo(outTradeNo), money(money), payChannel(payChannel), tradeNo(tradeNo),
-      ui(std::make_unique<Ui::RefundSureDialog>())
+RefundSureDialog::RefundSureDialog(QWidget* parent, const Order& order, bool earlierRefundUnknown)
+    : QDialog(parent), outTradeNo(order.outTradeNo), money(QString::number(order.moneyFen)),
+      payChannel(order.payChannel), tradeNo(order.tradeNo), order(order), ui(std::make_unique<Ui::RefundSureDialog>()),
+      m_earlierRefundUnknown(earlierRefundUnknown)
 {
     ui->setupUi(this);
     ui->btnOk->setShortcut(QKeySequence(Qt::Key_Return));
@@ -53,10 +50,7 @@ RefundSureDialog::RefundSureDialog(QWidget* parent, const QString& outTradeNo, c
     setStyleSheet(QStringLiteral("#RefundSureDialog{background-color:#00AAFF;}"));
     setUpFramelessWindow(this);
 
-    qint64 fen = 0;
-    if (!money::parseFen(money.trimmed(), &fen))
-        fen = 0;
-    ui->lblmoney->setText(money::formatYuan(fen));
+    ui->lblmoney->setText(money::formatYuan(order.moneyFen));
     ui->lblno->setText(tradeNo);
     ui->lbltype->setText(payChannel);
     ui->txtmoney->setText(QStringLiteral("0.0"));
@@ -160,9 +154,8 @@ void RefundSureDialog::confirmRefund()
     refund::Request request;
     request.password = ui->txtpwd->text();
     request.amountText = ui->txtmoney->text();
-    if (!money::parseFen(money.trimmed(), &request.orderFen))
-        request.orderFen = 0;
-    request.refundedFen = query::readOrder(order).refundFen;
+    request.order = order;
+    request.earlierRefundUnknown = m_earlierRefundUnknown;
     for (QCheckBox* box : qAsConst(itemBoxes))
         if (box->isEnabled() && box->isChecked())
             request.tickedItems.append(box->text());
@@ -194,34 +187,44 @@ void RefundSureDialog::sendRefund(qint64 refundFen, const QString& cardNo)
     m_state = State::Sending;
     m_refundFen = refundFen;
     setConfirmEnabled(false);
-    auto* request = new HttpFun;
-    connect(request, &HttpFun::signal_requestFinished, this, &RefundSureDialog::onRefundResult);
-    request->post(gateway::gatewayUrl(), gateway::refundBody(SessionData::instance().token(), refundFen, outTradeNo,
-                                                             cardNo, ui->txtpwd->text()));
+    auto* refund = new RefundOperation(this);
+    connect(refund, &RefundOperation::finished, this, &RefundSureDialog::onRefundResult);
+    connect(refund, &RefundOperation::finished, refund, &QObject::deleteLater);
+    refund->start({order, SessionData::instance().shopId(), refundFen, cardNo, ui->txtpwd->text()});
 }
 
-void RefundSureDialog::onRefundResult(bool bSuccess, const QByteArray& byteResult)
+void RefundSureDialog::onRefundResult(RefundOperation::Outcome outcome, const QString& text, int code)
 {
-    const QJsonObject reply = gateway::replyObject(byteResult);
-    // No answer, or none that says what happened: the refund may have been made. Sending it again
-    // from here could refund twice, so the confirm buttons stay off until the list has been checked.
-    if (!bSuccess || !reply.contains(QStringLiteral("msg"))) {
-        m_state = State::Unknown;
-        MessageBox::critical(this, kTitle, kOutcomeUnknown);
-        return;
-    }
-    const QString msg = gateway::jsonText(reply.value(QStringLiteral("msg")));
-    if (msg == kRefundDone) {
+    switch (outcome) {
+    case RefundOperation::Outcome::Done:
+        m_state = State::Editing;
         printRefundReceipt();
-        MessageBox::information(this, kTitle, msg);
+        MessageBox::information(this, kTitle, text);
         accept();
         return;
+    case RefundOperation::Outcome::Unknown:
+        // Sending it again from here could refund twice: the confirm buttons stay off, and the
+        // order's row offers no refund until the list shows what happened.
+        m_state = State::Unknown;
+        MessageBox::critical(this, kTitle, refund::unknownRefundText());
+        return;
+    case RefundOperation::Outcome::Refused:
+    case RefundOperation::Outcome::NotSent:
+        m_state = State::Editing;
+        MessageBox::critical(this, kTitle, text);
+        if (outcome == RefundOperation::Outcome::Refused && code == 5)
+            emit settingsPageRequested(SettingsPage::RefundPasswordChange);
+        setConfirmEnabled(true);
+        return;
     }
-    MessageBox::critical(this, kTitle, msg);
-    if (gateway::jsonInt(reply.value(QStringLiteral("code"))) == 5)
-        emit settingsPageRequested(SettingsPage::RefundPasswordChange);
-    m_state = State::Editing;
-    setConfirmEnabled(true);
+}
+
+void RefundSureDialog::reject()
+{
+    // The refund on its way decides when the dialog closes.
+    if (m_state == State::Sending)
+        return;
+    QDialog::reject();
 }
 
 void RefundSureDialog::printRefundReceipt()

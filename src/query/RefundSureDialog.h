@@ -1,9 +1,10 @@
 #pragma once
 
+#include "core/Order.h"
 #include "core/SettingsPage.h"
+#include "net/RefundOperation.h"
 
 #include <QDialog>
-#include <QJsonObject>
 #include <QList>
 #include <QString>
 
@@ -17,15 +18,16 @@ class RefundSureDialog;
 
 // Refunds one payment of the transaction list: the order, the amount and the refund password, and
 // the room or hand-card numbers registered on the order that the guest hands back. The caller runs it
-// modally and refreshes its list when it closes, whatever became of the refund.
+// modally and refreshes its list when it closes, whatever became of the refund. While a refund is on
+// its way the dialog stays ("取消", Escape and the window's close do nothing): it closes only once
+// the refund's outcome is known or known to be unknown.
 class RefundSureDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    // `money` is the order's amount in fen as the gateway writes it.
-    RefundSureDialog(QWidget* parent, const QString& outTradeNo, const QString& tradeNo, const QString& money,
-                     const QString& payChannel);
+    // `order` as the list read it; `earlierRefundUnknown` when a refund of it is still unknown.
+    RefundSureDialog(QWidget* parent, const Order& order, bool earlierRefundUnknown = false);
     ~RefundSureDialog() override;
 
     // Asks the gateway for the items registered on the order; the boxes appear when it answers.
@@ -35,9 +37,10 @@ public:
     QString money;
     QString payChannel;
     QString tradeNo;
-    // The order as the list received it, set before the dialog runs: what was refunded of it
-    // already, and everything the refund receipt prints.
-    QJsonObject order;
+    // The order: what was refunded of it already, and everything the refund receipt prints.
+    const Order order;
+
+    void reject() override;
 
 signals:
     // The refund-password pages: the forgotten-password page, or the change page after a refund
@@ -47,7 +50,7 @@ signals:
 private slots:
     void on_btnCancel_clicked();
     void on_btnOk_clicked();
-    void onRefundResult(bool bSuccess, const QByteArray& byteResult);
+    void onRefundResult(RefundOperation::Outcome outcome, const QString& text, int code);
     void on_btnOk1_clicked();
     void slot_requestFinished(bool bSuccess, const QByteArray& byteResult);
     void on_pushButton_clicked();
@@ -69,5 +72,6 @@ private:
     QList<QCheckBox*> itemBoxes;
     std::unique_ptr<Ui::RefundSureDialog> ui;
     State m_state = State::Editing;
+    bool m_earlierRefundUnknown = false;
     qint64 m_refundFen = 0; // the amount of the refund sent, for its receipt
 };

@@ -3,6 +3,7 @@
 #include "widgets/ModalLoop.h"
 
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QPushButton>
@@ -34,16 +35,62 @@ QMessageBox::Icon toolkitIcon(MessageBox::Icon icon)
     }
     return QMessageBox::NoIcon;
 }
+// Keeps every key and the window's close button from answering a box: only a click on one of its
+// buttons does.
+class ClickOnly : public QObject
+{
+public:
+    static void apply(QMessageBox& box)
+    {
+        box.setWindowFlags((box.windowFlags() | Qt::CustomizeWindowHint) & ~Qt::WindowCloseButtonHint);
+        for (QAbstractButton* button : box.buttons()) {
+            button->setFocusPolicy(Qt::NoFocus);
+            if (auto* push = qobject_cast<QPushButton*>(button)) {
+                push->setAutoDefault(false);
+                push->setDefault(false);
+            }
+        }
+        box.installEventFilter(new ClickOnly(&box));
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
+            switch (static_cast<QKeyEvent*>(event)->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+            case Qt::Key_Escape:
+            case Qt::Key_Space:
+                event->accept();
+                return true;
+            default:
+                break;
+            }
+        }
+        if (event->type() == QEvent::Close && watched == parent()) {
+            // Alt+F4 or the window manager: closed unanswered would read as "no".
+            if (!static_cast<QMessageBox*>(parent())->clickedButton()) {
+                event->ignore();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    using QObject::QObject;
+};
 } // namespace
 
 MessageBox::Answer MessageBox::present(QWidget* parent, Icon icon, const QString& title, const QString& text,
-                                       const QStringList& buttons, bool stayOnTop)
+                                       const QStringList& buttons, bool stayOnTop, bool clickOnly)
 {
     QString oneLine = text;
     oneLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
     qCInfo(lcMessages).noquote() << QStringLiteral("[%1] %2").arg(title, oneLine);
     if (g_recording) {
-        g_shown.append(Shown{icon, title, text, buttons, parent});
+        g_shown.append(Shown{icon, title, text, buttons, parent, clickOnly});
         if (buttons.size() < 2)
             return Accepted;
         return g_answers.isEmpty() ? Rejected : g_answers.takeFirst();
@@ -55,7 +102,11 @@ MessageBox::Answer MessageBox::present(QWidget* parent, Icon icon, const QString
     QPushButton* accept = box.addButton(buttons.value(0), QMessageBox::AcceptRole);
     if (buttons.size() > 1)
         box.addButton(buttons.at(1), QMessageBox::RejectRole);
-    box.setDefaultButton(accept);
+    if (clickOnly) {
+        ClickOnly::apply(box);
+    } else {
+        box.setDefaultButton(accept);
+    }
     // A short text ("操作成功") made the box too narrow for its own title bar, which the window
     // manager then cut to "温…示"; a floor on the width keeps the title whole.
     if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
@@ -84,6 +135,12 @@ MessageBox::Answer MessageBox::ask(QWidget* parent, Icon icon, const QString& ti
                                    const QString& acceptText, const QString& rejectText, bool stayOnTop)
 {
     return present(parent, icon, title, text, {acceptText, rejectText}, stayOnTop);
+}
+
+MessageBox::Answer MessageBox::askByClick(QWidget* parent, Icon icon, const QString& title, const QString& text,
+                                          const QString& acceptText, const QString& rejectText)
+{
+    return present(parent, icon, title, text, {acceptText, rejectText}, false, true);
 }
 
 void MessageBox::setRecording(bool recording)

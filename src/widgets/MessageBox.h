@@ -34,6 +34,11 @@ public:
     // kept above the frameless stay-on-top windows.
     static Answer ask(QWidget* parent, Icon icon, const QString& title, const QString& text, const QString& acceptText,
                       const QString& rejectText, bool stayOnTop = false);
+    // A question that only a click answers: no default button, and neither Return, Enter, Escape
+    // nor the window's close button chooses for the cashier. For questions where a scanner's Return
+    // typed at the wrong moment would decide about money.
+    static Answer askByClick(QWidget* parent, Icon icon, const QString& title, const QString& text,
+                             const QString& acceptText, const QString& rejectText);
 
     // --- for tests ---
     struct Shown
@@ -43,6 +48,7 @@ public:
         QString text;
         QStringList buttons;
         QPointer<QWidget> parent;
+        bool clickOnly = false;
     };
     static void setRecording(bool recording);
     static bool isRecording();
@@ -53,5 +59,5 @@ public:
 
 private:
     static Answer present(QWidget* parent, Icon icon, const QString& title, const QString& text,
-                          const QStringList& buttons, bool stayOnTop);
+                          const QStringList& buttons, bool stayOnTop, bool clickOnly = false);
 };

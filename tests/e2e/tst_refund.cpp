@@ -8,6 +8,7 @@
 #include "net/GatewayRequests.h"
 #include "net/HttpFun.h"
 #include "net/SessionData.h"
+#include "net/QueryReplies.h"
 #include "query/RefundSureDialog.h"
 #include "widgets/MessageBox.h"
 #include "widgets/Printer.h"
@@ -65,10 +66,7 @@ private:
     RefundSureDialog* open(const QString& outTradeNo, int items)
     {
         const QJsonObject order = listedOrder(outTradeNo);
-        m_dialog = new RefundSureDialog(
-            nullptr, gateway::jsonText(order.value("out_trade_no")), gateway::jsonText(order.value("trade_no")),
-            gateway::jsonText(order.value("money")), gateway::jsonText(order.value("pay_channel")));
-        m_dialog->order = order;
+        m_dialog = new RefundSureDialog(nullptr, query::readOrder(order));
         m_dialog->show();
         if (items > 0)
             [&] { QTRY_COMPARE_WITH_TIMEOUT(itemBoxes().size(), items, 5000); }();

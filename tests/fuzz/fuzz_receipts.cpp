@@ -4,6 +4,7 @@
 
 #include "FuzzSupport.h"
 
+#include "net/QueryReplies.h"
 #include "print/ReceiptDocuments.h"
 
 namespace {
@@ -44,9 +45,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (builder == 0)
             FUZZ_CHECK(tags(receipt::printOrderReceipt(order, hotline)) == baseline.printOrder);
         else if (builder == 1)
-            FUZZ_CHECK(tags(receipt::reprintReceipt(order, operatorName, hotline)) == baseline.reprint);
+            FUZZ_CHECK(tags(receipt::reprintReceipt(query::readOrder(order), operatorName, hotline)) == baseline.reprint);
         else
-            FUZZ_CHECK(tags(receipt::refundReceipt(order, operatorName, in.ConsumeIntegral<int64_t>(), hotline)) ==
+            FUZZ_CHECK(tags(receipt::refundReceipt(query::readOrder(order), operatorName, in.ConsumeIntegral<int64_t>(), hotline)) ==
                        baseline.refund);
     } else if (builder == 3) {
         receipt::Payment payment;

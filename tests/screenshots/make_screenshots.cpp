@@ -14,6 +14,7 @@
 #include "config/AppConfigRecord.h"
 #include "config/DataConfig.h"
 #include "net/SessionData.h"
+#include "net/QueryReplies.h"
 #include "print/ReceiptDocuments.h"
 #include "query/FormJiaoYiCX.h"
 #include "query/RefundSureDialog.h"
@@ -145,9 +146,7 @@ int main(int argc, char** argv)
                 return order;
         return SessionData::instance().orders().value(0);
     }();
-    RefundSureDialog refund(nullptr, withItems.value("out_trade_no").toString(), withItems.value("trade_no").toString(),
-                            withItems.value("money").toString(), withItems.value("pay_channel").toString());
-    refund.order = withItems;
+    RefundSureDialog refund(nullptr, query::readOrder(withItems));
     refund.show();
     QTest::qWait(800); // its items come from the gateway
     save(&refund, "refund.png");
@@ -174,8 +173,8 @@ int main(int argc, char** argv)
     // The new slips, printed for a look (scripts/screenshots keeps only the payment receipt).
     const QString hotline = DataConfig::instance().getServiceHotline();
     const QString operatorName = SessionData::instance().operatorName();
-    Printer::printHtml(receipt::reprintReceipt(withItems, operatorName, hotline));
-    Printer::printHtml(receipt::refundReceipt(withItems, operatorName, 1250, hotline));
+    Printer::printHtml(receipt::reprintReceipt(query::readOrder(withItems), operatorName, hotline));
+    Printer::printHtml(receipt::refundReceipt(query::readOrder(withItems), operatorName, 1250, hotline));
 
     for (const Printer::Job& job : Printer::takeJobs())
         std::printf("printed %s on %s\n", qPrintable(job.docName), qPrintable(job.printerName));

@@ -1,3 +1,4 @@
+#include "net/CardRegistration.h"
 #include "net/GatewayReply.h"
 #include "net/SessionData.h"
 
@@ -42,15 +43,17 @@ private slots:
         QCOMPARE(hasContent(body), answer);
     }
 
-    void acceptedOnlyWhenTheGatewaySaysSo()
+    // A registration is stored once the gateway has answered, whatever code it gives; only what is
+    // no answer of the gateway leaves it unknown.
+    void registrationStoredWhenTheGatewayAnswered()
     {
-        QVERIFY(accepted("{\"content\":{\"code\":1}}"));
-        QVERIFY(accepted("{\"content\":{\"code\":\"1\"}}"));
-        QVERIFY(accepted("{\"content\":{\"msg\":\"ok\"}}")); // no code: nothing refused
-        QVERIFY(!accepted("{\"content\":{\"code\":0,\"msg\":\"订单不存在\"}}"));
-        QVERIFY(!accepted("{}"));
-        QVERIFY(!accepted("<html>200 but a proxy's page</html>"));
-        QVERIFY(!accepted(""));
+        QVERIFY(CardRegistration::stored(true, "{\"content\":{\"code\":1}}"));
+        QVERIFY(CardRegistration::stored(true, "{\"content\":{\"code\":0,\"msg\":\"已登记\"}}"));
+        QVERIFY(CardRegistration::stored(true, "{\"content\":{}}"));
+        QVERIFY(!CardRegistration::stored(false, "{\"content\":{\"code\":1}}"));
+        QVERIFY(!CardRegistration::stored(true, "{}"));
+        QVERIFY(!CardRegistration::stored(true, "<html>200 but a proxy's page</html>"));
+        QVERIFY(!CardRegistration::stored(true, ""));
     }
 
     void refundReplyIsReadAtTopLevel()
@@ -63,8 +66,8 @@ private slots:
 
     void textOfAnyValue()
     {
-        const QJsonObject o = replyContent(
-            "{\"content\":{\"s\":\"abc\",\"id\":1001,\"big\":9007199254740993,\"neg\":-7,\"frac\":12.5,\"t\":true,\"n\":null,\"a\":[1]}}");
+        const QJsonObject o = replyContent("{\"content\":{\"s\":\"abc\",\"id\":1001,\"big\":9007199254740993,\"neg\":-"
+                                           "7,\"frac\":12.5,\"t\":true,\"n\":null,\"a\":[1]}}");
         QCOMPARE(jsonText(o.value("s")), QString("abc"));
         QCOMPARE(jsonText(o.value("id")), QString("1001"));
         QCOMPARE(jsonText(o.value("neg")), QString("-7"));
@@ -77,8 +80,8 @@ private slots:
 
     void integersAndFen()
     {
-        const QJsonObject o = replyContent(
-            "{\"content\":{\"n\":5,\"s\":\"5\",\"bad\":\"5x\",\"frac\":1.5,\"huge\":1e300,\"fen\":\"1234\",\"ali\":1234,\"neg\":\"-3\",\"dec\":\"12.34\"}}");
+        const QJsonObject o = replyContent("{\"content\":{\"n\":5,\"s\":\"5\",\"bad\":\"5x\",\"frac\":1.5,\"huge\":"
+                                           "1e300,\"fen\":\"1234\",\"ali\":1234,\"neg\":\"-3\",\"dec\":\"12.34\"}}");
         QCOMPARE(jsonInt(o.value("n")), 5);
         QCOMPARE(jsonInt(o.value("s")), 5);
         QCOMPARE(jsonInt(o.value("bad")), 0);

@@ -7,6 +7,16 @@
 
 using refund::Decision;
 
+namespace {
+Order paid(qint64 fen, qint64 refundedFen)
+{
+    Order order;
+    order.moneyFen = fen;
+    order.refundFen = refundedFen;
+    return order;
+}
+} // namespace
+
 class TestQueryChecks : public QObject
 {
     Q_OBJECT
@@ -93,7 +103,7 @@ private slots:
         QFETCH(qint64, refundedBefore);
         QFETCH(QString, refusal);
         QFETCH(qint64, sentFen);
-        refund::Request request{"pw", typed, 1234, refundedBefore, {}, false, "手牌"};
+        refund::Request request{"pw", typed, paid(1234, refundedBefore), {}, false, "手牌"};
         const Decision decision = refund::checkRefund(request);
         QCOMPARE(decision.text, refusal);
         QCOMPARE(int(decision.kind), int(refusal.isEmpty() ? Decision::Send : Decision::Refuse));
@@ -104,7 +114,7 @@ private slots:
 
     void passwordFirstThenItems()
     {
-        refund::Request request{"", "0", 100, 0, {"A1", "房间 302"}, true, "房间号"};
+        refund::Request request{"", "0", paid(100, 0), {"A1", "房间 302"}, true, "房间号"};
         QCOMPARE(refund::checkRefund(request).text, QString("密码不能为空"));
 
         request.password = "pw";
@@ -126,6 +136,11 @@ private slots:
         request.amountText = "1";
         request.askWithoutItems = false;
         QCOMPARE(int(refund::checkRefund(request).kind), int(Decision::Send));
+
+        // An earlier refund of the order still unknown: nothing is sent until the list shows it.
+        request.earlierRefundUnknown = true;
+        QCOMPARE(int(refund::checkRefund(request).kind), int(Decision::Refuse));
+        QCOMPARE(refund::checkRefund(request).text, refund::unknownRefundText());
     }
 };
 

@@ -160,48 +160,67 @@ private slots:
     void lostChargeCandidates()
     {
         const QDateTime sent(QDate(2026, 12, 8), QTime(9, 0, 0));
-        const paymentcheck::UnknownCharge charge{"1001", 601, sent};
+        MoneyJournal::Entry charge = MoneyJournal::newEntry(MoneyJournal::Kind::Charge, "1001", 601);
+        charge.sentAt = sent.toUTC();
+        charge.declined = QStringList{"G"};
         const QDateTime now = sent.addSecs(90);
-        const gateway::ListPayQuery query = paymentcheck::searchQuery(charge, now);
+        // A day either way: a till clock hours off still finds the charge.
+        const gateway::ListPayQuery query = paymentcheck::searchQuery(charge, now, 3);
         QCOMPARE(query.shopId, QString("1001"));
-        QCOMPARE(query.startDate, QString("2026-12-8 08:58:00"));
-        QCOMPARE(query.endDate, QString("2026-12-8 09:03:30"));
+        QCOMPARE(query.page, 3);
+        QCOMPARE(query.startDate, QString("2026-12-7 09:00:00"));
+        QCOMPARE(query.endDate, QString("2026-12-9 09:01:30"));
 
         const auto order = [](const char* no, const char* money, const char* date, const char* refund = "0") {
             return QString(R"({"out_trade_no":"%1","money":"%2","pay_date":"%3","refundfee":"%4",)"
                            R"("finalinfo":"支付成功","pay_channel":"支付宝","channel":"ALIPAY"})")
                 .arg(no, money, date, refund);
         };
-        const QByteArray reply = QString(R"({"content":{"code":1,"listpay":[%1,%2,%3,%4,%5,%6,%7]}})")
-                                     .arg(order("A", "601", "2026-12-08 09:00:20"),        // it
-                                          order("B", "602", "2026-12-08 09:00:21"),        // another amount
-                                          order("C", "601", "2026-12-08 08:40:00"),        // long before
-                                          order("D", "601", "2026-12-08 09:00:30", "601"), // refunded
-                                          order("E", "601", "2026-12-08 09:01:00"),        // seen complete
-                                          order("F", "601", "not a time"),                 // cannot tell: asked
-                                          order("", "601", "2026-12-08 09:00:40"))         // no order number
-                                     .toUtf8();
+        const QByteArray reply =
+            QString(R"({"content":{"code":1,"total_page":4,"listpay":[%1,%2,%3,%4,%5,%6,%7,%8,%9]}})")
+                .arg(order("A", "601", "2026-12-08 09:00:20"),        // it
+                     order("B", "602", "2026-12-08 09:00:21"),        // another amount
+                     order("C", "601", "2026-12-07 08:40:00"),        // the day before
+                     order("D", "601", "2026-12-08 09:00:30", "601"), // refunded
+                     order("E", "601", "2026-12-08 09:01:00"),        // seen complete
+                     order("F", "601", "not a time"),                 // cannot tell: asked
+                     order("", "601", "2026-12-08 09:00:40"),         // no order number
+                     order("G", "601", "2026-12-08 09:00:50"))        // declined before
+                .arg(order("H", "601", "2026-12-08 12:10:00"))        // the gateway's clock 3 h ahead
+                .toUtf8();
         const paymentcheck::Search found = paymentcheck::search(reply, charge, now, {"E"});
         QVERIFY(found.answered);
+        QCOMPARE(found.totalPages, 4);
         QStringList numbers;
         for (const QJsonObject& candidate : found.candidates)
             numbers << candidate.value("out_trade_no").toString();
-        QCOMPARE(numbers, (QStringList{"A", "F"}));
+        QCOMPARE(numbers, (QStringList{"A", "F", "H"}));
 
         // No list is no answer: nothing can be said about the charge.
         for (const char* bad : {"", "{}", "<html>500</html>", R"({"content":{"code":0,"msg":"x","listpay":[]}})",
                                 R"({"content":{"code":1,"listpay":{}}})"})
             QVERIFY2(!paymentcheck::search(bad, charge, now, {}).answered, bad);
 
-        // Shown as the trade result of a scan-pay: the channel's own name and amount type.
-        const QJsonObject alipay = paymentcheck::tradeResultContent(found.candidates.at(0));
+        // Shown as the trade result of a scan-pay: the channel's own name and amount type, the way
+        // of payment as the list names it, and who collected it.
+        const QJsonObject alipay = paymentcheck::tradeResultContent(found.candidates.at(0), "张晓梅");
         QCOMPARE(alipay.value("pay_channel").toString(), QString("ALIPAY"));
         QCOMPARE(alipay.value("money").toDouble(), 601.0);
+        QCOMPARE(alipay.value("operator").toString(), QString("张晓梅"));
+        QCOMPARE(alipay.value("pay_method").toString(), QString("支付宝"));
         const QJsonObject wechat =
-            paymentcheck::tradeResultContent(QJsonObject{{"money", "601"}, {"pay_channel", "微信支付"}});
+            paymentcheck::tradeResultContent(QJsonObject{{"money", "601"}, {"pay_channel", "微信支付"}}, "x");
         QCOMPARE(wechat.value("pay_channel").toString(), QString("WEIXIN"));
         QCOMPARE(wechat.value("money").toString(), QString("601"));
-        QVERIFY(paymentcheck::question(found.candidates.at(0)).contains("￥6.01"));
+        QCOMPARE(wechat.value("pay_method").toString(), QString("微信"));
+        const QJsonObject jd = paymentcheck::tradeResultContent(
+            QJsonObject{{"money", "601"}, {"pay_channel", "京东支付"}, {"channel", "JDPAY"}}, "x");
+        QCOMPARE(jd.value("pay_method").toString(), QString("京东支付"));
+        QCOMPARE(jd.value("money").toString(), QString("601"));
+        QVERIFY(paymentcheck::question(found.candidates.at(0), charge, true).contains("这是本次收款吗"));
+        const QString earlier = paymentcheck::question(found.candidates.at(0), charge, false);
+        QVERIFY2(earlier.contains("￥6.01") && earlier.contains("09:00:00") && earlier.contains("这是那一笔收款吗"),
+                 qPrintable(earlier));
     }
 };
 

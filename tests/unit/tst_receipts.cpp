@@ -3,6 +3,7 @@
 // shows up as a difference.
 
 #include "print/PrintOrders.h"
+#include "net/QueryReplies.h"
 #include "print/ReceiptDocuments.h"
 
 #include <QJsonArray>
@@ -268,7 +269,7 @@ private slots:
         QFETCH(QString, finalInfo);
         QFETCH(QString, head);
         const QString rule = "</a><br><a><font size='8'>-------------------------</font></a>";
-        QCOMPARE(receipt::reprintReceipt(listedOrder(finalInfo), "张&晓梅", kHotline),
+        QCOMPARE(receipt::reprintReceipt(query::readOrder(listedOrder(finalInfo)), "张&晓梅", kHotline),
                  compactOrderReceipt(head, "交易金额(RMB)：￥", "房间号：", rule,
                                      {"青禾&lt;茶&gt;", "张&amp;晓梅", "2024-06-01 12:00:00", "SO1001", "支付宝",
                                       "20000.00", "8801,8802", "12.50", "4200000001"}));
@@ -279,7 +280,7 @@ private slots:
         // The amount of this refund in two decimals, whatever the order refunded before; the rule under
         // it on a line of its own.
         const QString rule = "</a><br><a><font size='8'>-------------------------</font></a>";
-        QCOMPARE(receipt::refundReceipt(listedOrder("支付成功"), "张晓梅", 500, kHotline),
+        QCOMPARE(receipt::refundReceipt(query::readOrder(listedOrder("支付成功")), "张晓梅", 500, kHotline),
                  compactOrderReceipt(compactHead(15, "移动收银台(重打印)-退款"), "订单金额(RMB)：￥", "手牌号：", rule,
                                      {"青禾&lt;茶&gt;", "张晓梅", "2024-06-01 12:00:00", "SO1001", "支付宝", "20000.00",
                                       "8801,8802", "5.00", "4200000001"}));
