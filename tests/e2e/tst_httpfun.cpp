@@ -112,6 +112,7 @@ private slots:
         QTest::addColumn<int>("policy");
         QTest::newRow("shared") << int(HttpFun::ManagerPolicy::Shared);
         QTest::newRow("per request") << int(HttpFun::ManagerPolicy::PerRequest);
+        QTest::newRow("shared, fresh connection") << int(HttpFun::ManagerPolicy::SharedFreshConnection);
     }
     void refusedConnectionFailsOnce()
     {
