@@ -4,6 +4,7 @@
 #include "net/NetLog.h"
 
 #include <QFile>
+#include <QIODevice>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -20,6 +21,33 @@ constexpr qint64 kMaxReplyBytes = 4 * 1024 * 1024;
 
 HttpFun::ManagerPolicy g_policy = HttpFun::ManagerPolicy::PerRequest;
 int g_testTimeout = 0;
+
+// The request body, readable once. Qt writes a request again on a new connection when the old one
+// closes before any byte of the reply came; the gateway may have acted on the first copy (a charge
+// made twice). A body that cannot be rewound makes Qt fail the request instead.
+class ForwardOnlyBody : public QIODevice
+{
+public:
+    explicit ForwardOnlyBody(const QByteArray& body) : m_body(body) { open(ReadOnly | Unbuffered); }
+
+    qint64 size() const override { return m_body.size(); }
+    bool seek(qint64 pos) override { return pos >= this->pos() && QIODevice::seek(pos); }
+    bool reset() override { return seek(0); }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        const qint64 n = qMin(maxSize, m_body.size() - pos());
+        if (n <= 0)
+            return -1;
+        memcpy(data, m_body.constData() + pos(), size_t(n));
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    const QByteArray m_body;
+};
 
 QNetworkAccessManager* sharedManager()
 {
@@ -85,13 +113,17 @@ void HttpFun::post(const QString& url, const QByteArray& body)
     QNetworkRequest request(QUrl(url, QUrl::TolerantMode));
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
     request.setHeader(QNetworkRequest::ContentLengthHeader, body.size());
+    // Read straight from the body device: a copy of Qt's own could be sent again.
+    request.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
     if (g_policy == ManagerPolicy::SharedFreshConnection)
         request.setRawHeader(QByteArrayLiteral("Connection"), QByteArrayLiteral("close"));
     if (url.startsWith(QLatin1String("https"), Qt::CaseInsensitive))
         request.setSslConfiguration(tlsConfiguration());
 
     qCDebug(lcGateway).noquote() << "POST" << url << gateway::redactedBody(body);
-    m_reply = m_manager->post(request, body);
+    auto* upload = new ForwardOnlyBody(body);
+    m_reply = m_manager->post(request, upload);
+    upload->setParent(m_reply); // Qt reads it until the reply is done
     connect(m_reply, &QNetworkReply::finished, this, &HttpFun::slot_requestFinished);
     connect(m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64 total) {
         if (received > kMaxReplyBytes || total > kMaxReplyBytes) {
@@ -116,7 +148,7 @@ void HttpFun::slot_requestFinished()
     // beginning; what arrived is not the gateway's answer.
     const bool whole = m_reply->error() == QNetworkReply::NoError;
     if (status != 200 || !whole)
-        qCDebug(lcGateway).noquote() << "reply" << status << m_reply->errorString();
+        qCDebug(lcGateway).noquote() << "reply" << status << m_reply->error() << m_reply->errorString();
     report(status == 200 && whole, body);
 }
 

@@ -14,6 +14,10 @@ class QTimer;
 // failure with whatever body arrived (also for a reply cut off on the way), with "reply too large"
 // past 4 MiB, or with "timeout" after 30 seconds — and then deletes itself.
 //
+// The body goes out at most once. A connection that closes after the request went out and before
+// the reply began is a failure (QNetworkReply::ContentReSendError) whose outcome is unknown: the
+// gateway may have acted on it.
+//
 // HTTPS requests verify the gateway's certificate against the system's authorities plus, when
 // present, the file gateway-ca.pem beside data.ini, and use TLS 1.2 or newer.
 class HttpFun : public QObject

@@ -4,6 +4,7 @@
 #include "net/HttpFun.h"
 
 #include "DemoGateway.h"
+#include "RawHttpServer.h"
 #include "TestSupport.h"
 
 #include <QPointer>
@@ -41,6 +42,19 @@ void postAndWait(Receiver& receiver, const QString& url, const QByteArray& body,
     QTRY_VERIFY_WITH_TIMEOUT(alive.isNull(), 5000);
     if (settleMs > 0)
         QTest::qWait(settleMs);
+}
+
+const char* policyName(HttpFun::ManagerPolicy policy)
+{
+    switch (policy) {
+    case HttpFun::ManagerPolicy::PerRequest:
+        return "per request";
+    case HttpFun::ManagerPolicy::Shared:
+        return "shared";
+    case HttpFun::ManagerPolicy::SharedFreshConnection:
+        return "shared, fresh connection";
+    }
+    return "?";
 }
 
 // A free port nobody listens on.
@@ -112,6 +126,7 @@ private slots:
         QTest::addColumn<int>("policy");
         QTest::newRow("shared") << int(HttpFun::ManagerPolicy::Shared);
         QTest::newRow("per request") << int(HttpFun::ManagerPolicy::PerRequest);
+        QTest::newRow("shared, fresh connection") << int(HttpFun::ManagerPolicy::SharedFreshConnection);
     }
     void refusedConnectionFailsOnce()
     {
@@ -120,6 +135,38 @@ private slots:
         Receiver r;
         postAndWait(r, QString("http://127.0.0.1:%1/api.php/Gateway/index").arg(closedPort()), gateway::updateBody(),
                     300);
+        QCOMPARE(r.reports.size(), 1);
+        QCOMPARE(r.reports.at(0).first, false);
+    }
+
+    // A gateway, or a proxy before it, that takes the request and hangs up without answering may
+    // have acted on it: a scan-pay sent again would charge the customer twice.
+    void hangUpWithoutReplyNeverResends_data()
+    {
+        QTest::addColumn<int>("policy");
+        QTest::addColumn<bool>("reset");
+        for (auto policy : {HttpFun::ManagerPolicy::PerRequest, HttpFun::ManagerPolicy::Shared,
+                            HttpFun::ManagerPolicy::SharedFreshConnection}) {
+            QTest::addRow("%s, closed", policyName(policy)) << int(policy) << false;
+            QTest::addRow("%s, reset", policyName(policy)) << int(policy) << true;
+        }
+    }
+    void hangUpWithoutReplyNeverResends()
+    {
+        QFETCH(int, policy);
+        QFETCH(bool, reset);
+        HttpFun::setManagerPolicy(HttpFun::ManagerPolicy(policy));
+        RawHttpServer server([reset](QTcpSocket* socket, const QByteArray&) {
+            if (reset)
+                RawHttpServer::reset(socket);
+            else
+                socket->disconnectFromHost();
+        });
+        QVERIFY(server.isListening());
+        Receiver r;
+        // Long enough after the report for a resend on a new connection to arrive.
+        postAndWait(r, server.url(), gateway::scanPayBody("134567890123456789", 1250, "7", "3"), 500);
+        QCOMPARE(server.requestsReceived(), 1);
         QCOMPARE(r.reports.size(), 1);
         QCOMPARE(r.reports.at(0).first, false);
     }
