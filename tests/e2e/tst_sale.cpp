@@ -8,6 +8,7 @@
 #include "config/AppConfigRecord.h"
 #include "widgets/MessageBox.h"
 #include "net/GatewayRequests.h"
+#include "net/MoneyJournal.h"
 #include "net/SessionData.h"
 #include "widgets/Printer.h"
 
@@ -365,6 +366,43 @@ private slots:
         scan(scanning, nextCode());
         QTRY_COMPARE_WITH_TIMEOUT(charges(), 7, 5000);
         QTRY_VERIFY_WITH_TIMEOUT(tradeResult(), 5000);
+    }
+
+    // A charge whose outcome was never learnt outlives the program (the journal read back as at the
+    // next start) and the sales after it: the next charge at the shop, of any amount, finds it
+    // behind a full page of later payments and asks about it first, by click only.
+    void anUnknownChargeOutlivesARestartAndLaterSales()
+    {
+        FormSaoMaShouKuan tab;
+        tab.setAmountText("7.77");
+        tab.startCollection();
+        QPointer<FormCS> scanning = scanWindow(&tab);
+        QVERIFY(!m_gateway.adminPost("respond?action=Pay.Ace.scanpay&status=502&execute=1", "bad gateway").isNull());
+        scan(scanning, nextCode());
+        QCOMPARE(waitForBoxes(1).size(), 1);
+        QTest::keyClick(scanning, Qt::Key_Escape);
+        QTRY_VERIFY(scanning.isNull());
+        for (int i = 0; i < 21; ++i)
+            QVERIFY(!payAtCurrentShop(m_gateway, nextCode(), 100).isEmpty());
+        const int chargesBefore = gatewayRequests(m_gateway, "Pay.Ace.scanpay").size();
+        MoneyJournal::setPathForTesting("journal.json");
+
+        tab.setAmountText("3");
+        tab.startCollection();
+        scanning = scanWindow(&tab);
+        MessageBox::setNextAnswer(MessageBox::Accepted);
+        scan(scanning, nextCode());
+        QTRY_VERIFY_WITH_TIMEOUT(tradeResult(), 5000);
+        const QList<MessageBox::Shown> asked = MessageBox::takeShown();
+        QCOMPARE(asked.size(), 1);
+        QVERIFY(asked.at(0).clickOnly);
+        QVERIFY2(asked.at(0).text.contains("￥7.77") && asked.at(0).text.contains("这是那一笔收款吗"),
+                 qPrintable(asked.at(0).text));
+        // That one settled, this sale is charged as usual.
+        QCOMPARE(label(tradeResult(), "label_money"), QString("￥3.00"));
+        QCOMPARE(gatewayRequests(m_gateway, "Pay.Ace.scanpay").size(), chargesBefore + 1);
+        QVERIFY(gatewayRequests(m_gateway, "Account.Pay.listPay").size() >= 2); // it lay on page 2 or later
+        QVERIFY(MoneyJournal::instance().unresolved(MoneyJournal::Kind::Charge).isEmpty());
     }
 
     void keypadEnterIsPartOfTheCode()
