@@ -1,12 +1,8 @@
 #include "app/SerialPassThrough.h"
 
-#include "core/SerialAmount.h"
-
-#include <QLoggingCategory>
+#include "core/SerialLog.h"
 
 namespace {
-Q_LOGGING_CATEGORY(lcSerial, "cashier.serial", QtInfoMsg)
-
 void configure(QSerialPort* port, qint32 baudRate)
 {
     port->setBaudRate(baudRate, QSerialPort::AllDirections);
@@ -37,6 +33,7 @@ void SerialPassThrough::closeAll()
     m_software = nullptr;
     m_display = nullptr;
     m_displayOpen = false;
+    m_frames.reset();
 }
 
 bool SerialPassThrough::probe(const QString& device, QIODevice::OpenMode mode)
@@ -99,10 +96,13 @@ void SerialPassThrough::readSoftwarePort()
     const QByteArray chunk = m_software->readAll();
     if (chunk.isEmpty())
         return;
-    // The display sees exactly what the point-of-sale program sent, nothing added.
+    // The display sees exactly what the point-of-sale program sent, nothing added, as it comes.
     if (displayOpen())
         m_display->write(chunk);
-    emit amountReceived(extractSerialAmount(chunk));
+    // A read holds what the line has delivered so far, not a frame: an amount counts once its
+    // frame has ended, whichever read ended it.
+    for (const QString& amount : m_frames.feed(chunk))
+        emit amountReceived(amount);
 }
 
 void SerialPassThrough::onError(QSerialPort* port, QSerialPort::SerialPortError error)

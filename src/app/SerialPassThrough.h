@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/SerialFrames.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QSerialPort>
@@ -7,7 +9,7 @@
 // The two serial ports of the till: the software port, where the point-of-sale program writes what
 // it would show on a customer display, and the display port, where a real customer display may
 // hang. Everything read from the first is passed on unchanged to the second (when a display is
-// present); the amount found in each chunk is announced.
+// present) as soon as it is read; the amount of each frame is announced once the frame has ended.
 class SerialPassThrough : public QObject
 {
     Q_OBJECT
@@ -43,8 +45,8 @@ public:
     bool displayOpen() const;
 
 signals:
-    // One chunk arrived on the software port (and has already been passed on to the display);
-    // `amountText` is the amount found in it, possibly empty.
+    // A frame with an amount in it has ended on the software port (its bytes have already been
+    // passed on to the display); several frames in one read are announced in the order sent.
     void amountReceived(const QString& amountText);
     // A port that was open failed (unplugged adapter, hung-up line) and has been closed.
     void softwarePortLost();
@@ -59,4 +61,5 @@ private:
     QPointer<QSerialPort> m_software;
     QPointer<QSerialPort> m_display;
     bool m_displayOpen = false;
+    SerialFrames m_frames; // emptied whenever the ports are closed: a reopened port starts afresh
 };

@@ -1,16 +1,16 @@
 #include "core/SerialAmount.h"
 
-QString extractSerialAmount(const QByteArray& chunk)
+QString extractSerialAmount(const QByteArray& frame)
 {
     const auto isAmountByte = [](char c) { return (c >= '0' && c <= '9') || c == '.'; };
-    int end = chunk.size() - 1;
+    int end = frame.size() - 1;
     // Skip what follows the last digit (terminators, trailing text).
-    while (end >= 1 && !(chunk.at(end) >= '0' && chunk.at(end) <= '9'))
+    while (end >= 1 && !(frame.at(end) >= '0' && frame.at(end) <= '9'))
         --end;
     if (end < 1)
         return QString();
     int begin = end;
-    while (begin - 1 >= 1 && isAmountByte(chunk.at(begin - 1)))
+    while (begin - 1 >= 1 && isAmountByte(frame.at(begin - 1)))
         --begin;
-    return QString::fromLatin1(chunk.mid(begin, end - begin + 1));
+    return QString::fromLatin1(frame.mid(begin, end - begin + 1));
 }

@@ -113,6 +113,28 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(window.collectionTab()->amountText(), QString("12.50"), 3000);
     }
 
+    // A 9600-baud line delivers a frame in several reads: the amount is the whole frame's, and the
+    // display has each piece as soon as it is read. The next piece is written only once the display
+    // has the last one, so each is a read of its own.
+    void aFrameInPiecesIsReadWhole()
+    {
+        PseudoTerminal pos, display;
+        linkPorts(pos.devicePath(), display.devicePath());
+        configure(true);
+        MainWindow window;
+        const QList<QByteArrayList> splits{{"\x1bQA1", "2.50\r"}, {"\x1bQ", "A12.", "50\r"}};
+        for (const QByteArrayList& pieces : splits) {
+            QSignalSpy amounts(window.serial(), &SerialPassThrough::amountReceived);
+            for (const QByteArray& piece : pieces) {
+                QVERIFY(pos.write(piece));
+                QCOMPARE(display.read(3000, piece.size()), piece);
+            }
+            QTRY_COMPARE_WITH_TIMEOUT(amounts.size(), 1, 3000);
+            QCOMPARE(amounts.at(0).at(0).toString(), QString("12.50"));
+            QCOMPARE(window.collectionTab()->amountText(), QString("12.50"));
+        }
+    }
+
     void withoutDisplayNothingIsForwarded()
     {
         PseudoTerminal pos, display;

@@ -1,5 +1,6 @@
 #include "core/SerialAmount.h"
 #include "core/SerialChoices.h"
+#include "core/SerialFrames.h"
 
 #include <QtTest>
 
@@ -38,6 +39,67 @@ private slots:
         QFETCH(QByteArray, chunk);
         QFETCH(QString, amount);
         QCOMPARE(extractSerialAmount(chunk), amount);
+    }
+
+    // The reads as the line delivered them, and the amounts announced: the same whichever way a
+    // frame was cut into reads.
+    void framesAcrossReads_data()
+    {
+        QTest::addColumn<QByteArrayList>("reads");
+        QTest::addColumn<QStringList>("amounts");
+        const QByteArray frame = "\x1bQA12.50\r";
+        QByteArrayList byByte;
+        for (const char c : frame)
+            byByte << QByteArray(1, c);
+        QTest::newRow("in two reads") << QByteArrayList{"\x1bQA1", "2.50\r"} << QStringList{"12.50"};
+        QTest::newRow("in three reads") << QByteArrayList{"\x1bQ", "A12.", "50\r"} << QStringList{"12.50"};
+        QTest::newRow("byte by byte") << byByte << QStringList{"12.50"};
+        QTest::newRow("not ended yet") << QByteArrayList{"\x1bQA12.50"} << QStringList();
+        QTest::newRow("several in one read, in order")
+            << QByteArrayList{"\x1bQA1.00\r\x1bQA2.00\r\x1bQA3.00\r"} << QStringList{"1.00", "2.00", "3.00"};
+        QTest::newRow("next one begun in the read ending one")
+            << QByteArrayList{"\x1bQA1.00\r\x1bQA2", ".00\r"} << QStringList{"1.00", "2.00"};
+        QTest::newRow("CR LF, the LF alone") << QByteArrayList{"\x1bQA12.50\r", "\n"} << QStringList{"12.50"};
+        QTest::newRow("LF ends a frame") << QByteArrayList{"\x1bQA4.", "00\n"} << QStringList{"4.00"};
+        QTest::newRow("display commands before the amount")
+            << QByteArrayList{"\x1b@\x1bs2\x1bQA1234.56\r\n"} << QStringList{"1234.56"};
+        QTest::newRow("lamp command, then no amount") << QByteArrayList{"\x1bs2\x1bQA\r"} << QStringList();
+        QTest::newRow("noise before the ESC") << QByteArrayList{"77", "\x1bQA\r"} << QStringList();
+        QTest::newRow("cut short and sent anew") << QByteArrayList{"\x1bQA1", "\x1bQA\r"} << QStringList();
+        QTest::newRow("no digits") << QByteArrayList{"\x1bQA\r"} << QStringList();
+        QTest::newRow("another start byte") << QByteArrayList{"\0029", "9.00\r"} << QStringList{"99.00"};
+        // The longest frame kept, and one byte more: dropped with what follows up to the next ESC
+        // or line end, which would otherwise read as an amount of its own.
+        const QByteArray longest = "\x1b" + QByteArray(SerialFrames::kMaxFrame - 6, ' ');
+        QTest::newRow("longest frame kept") << QByteArrayList{longest, "12.50\r"} << QStringList{"12.50"};
+        QTest::newRow("one byte longer, dropped to the line end")
+            << QByteArrayList{longest + ' ', "12.50", "9.00\r"} << QStringList();
+        QTest::newRow("one byte longer, dropped to the ESC")
+            << QByteArrayList{longest + ' ', "12.509\x1bQA3.00\r"} << QStringList{"3.00"};
+        QTest::newRow("noise of any length")
+            << QByteArrayList{QByteArray(10000, '5'), "\r\0028.80\r"} << QStringList{"8.80"};
+    }
+    void framesAcrossReads()
+    {
+        QFETCH(QByteArrayList, reads);
+        QFETCH(QStringList, amounts);
+        SerialFrames frames;
+        QStringList announced;
+        for (const QByteArray& read : reads) {
+            announced << frames.feed(read);
+            QVERIFY(frames.buffered() <= SerialFrames::kMaxFrame);
+        }
+        QCOMPARE(announced, amounts);
+    }
+
+    // A port opened anew does not finish a frame begun on the old one.
+    void resetForgetsAFrameBegun()
+    {
+        SerialFrames frames;
+        QCOMPARE(frames.feed("\x1bQA12.50"), QStringList());
+        frames.reset();
+        QCOMPARE(frames.feed("\r"), QStringList());
+        QCOMPARE(frames.feed("\x1bQA3.00\r"), QStringList{"3.00"});
     }
 
     // The serial-port page shows what app.config holds and saves what it shows.

@@ -1,0 +1,3 @@
+#include "core/SerialLog.h"
+
+Q_LOGGING_CATEGORY(lcSerial, "cashier.serial", QtInfoMsg)
