@@ -7,8 +7,10 @@
 #include "net/GatewayReply.h"
 #include "net/GatewayRequests.h"
 #include "net/HttpFun.h"
-#include "net/SessionData.h"
+#include "net/MoneyJournal.h"
 #include "net/QueryReplies.h"
+#include "net/RefundOperation.h"
+#include "net/SessionData.h"
 #include "query/RefundSureDialog.h"
 #include "widgets/MessageBox.h"
 #include "widgets/Printer.h"
@@ -226,7 +228,8 @@ private slots:
         // A 200 that is no answer of the gateway does not say "nothing registered".
         QVERIFY(!m_gateway.adminPost("respond?action=Account.Pay.cards", "{}").isNull());
         open(no, 0);
-        QTRY_COMPARE_WITH_TIMEOUT(boxTexts(), QStringList{QStringLiteral("错误提示|数据查询失败，请检查网络设置")}, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(boxTexts(), QStringList{QStringLiteral("错误提示|数据查询失败，请检查网络设置")},
+                                  5000);
         m_dialog->close();
         m_boxes.clear();
         QVERIFY(!m_gateway.adminPost("reset").isNull());
@@ -299,6 +302,16 @@ private slots:
         QTRY_VERIFY(m_dialog->isActiveWindow());
         QTest::keyClick(m_dialog->windowHandle(), Qt::Key_Return);
         QTest::keyClick(m_dialog->windowHandle(), Qt::Key_Enter, Qt::KeypadModifier);
+        if (timeoutMs > 0) {
+            // While it is out the dialog stays: neither Escape, "取消" nor the window's close
+            // abandons it.
+            QTRY_COMPARE_WITH_TIMEOUT(refundsSent(), 1, 5000);
+            QTest::keyClick(m_dialog->windowHandle(), Qt::Key_Escape);
+            button("btnCancel")->click();
+            m_dialog->close();
+            QVERIFY(m_dialog->isVisible());
+            QCOMPARE(finished.size(), 0);
+        }
 
         const QString unknown =
             QStringLiteral("温馨提示|退款结果未知，网关可能已经退款哦。请关闭窗口，在交易列表中核对该订单后"
@@ -315,6 +328,14 @@ private slots:
         button("btnCancel")->click();
         QCOMPARE(finished.size(), 1);
         QCOMPARE(boxes().size(), 1);
+
+        // Its row offers no refund until the list shows what happened: at once when the refunded
+        // amount grew, otherwise once the gateway can no longer be making it.
+        const QVector<Order> listed{query::readOrder(listedOrder(no))};
+        const QDateTime now = QDateTime::currentDateTime();
+        QCOMPARE(RefundOperation::reconcile(listed, now).contains(no), refunded == 0);
+        QVERIFY(RefundOperation::reconcile(listed, now.addSecs(RefundOperation::kSettleSeconds + 1)).isEmpty());
+        QVERIFY(!MoneyJournal::instance().unresolvedRefund(no).isValid());
     }
 };
 

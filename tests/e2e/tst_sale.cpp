@@ -6,10 +6,10 @@
 #include "collect/FormSaoMaShouKuan.h"
 #include "collect/FormTradeInfo.h"
 #include "config/AppConfigRecord.h"
-#include "widgets/MessageBox.h"
 #include "net/GatewayRequests.h"
 #include "net/MoneyJournal.h"
 #include "net/SessionData.h"
+#include "widgets/MessageBox.h"
 #include "widgets/Printer.h"
 
 #include "GatewayCall.h"
@@ -359,8 +359,9 @@ private slots:
         QCOMPARE(waitForBoxes(1), QStringList{noReply});
         QVERIFY(!m_gateway.adminPost("respond?action=Account.Pay.listPay&status=500", "").isNull());
         scan(scanning, nextCode());
-        QCOMPARE(waitForBoxes(1), QStringList{QStringLiteral(
-                                      "上一笔收款的结果未知，顾客可能已经付款。请先在交易列表中核对该笔交易，再重新扫码收款")});
+        QCOMPARE(waitForBoxes(1),
+                 QStringList{QStringLiteral(
+                     "上一笔收款的结果未知，顾客可能已经付款。请先在交易列表中核对该笔交易，再重新扫码收款")});
         QCOMPARE(charges(), 6);
         QVERIFY(scanning && scanning->isVisible());
         scan(scanning, nextCode());
