@@ -92,9 +92,9 @@ bool FormCS::isThisSale(const MoneyJournal::Entry& earlier, const QJsonObject& p
 {
     MessageBox::Answer answer = MessageBox::Rejected;
     withoutKeyboard([&] {
-        answer = MessageBox::askByClick(this, MessageBox::Question, QStringLiteral("温馨提示"),
-                                        paymentcheck::question(payment, earlier, sameSale), QStringLiteral("是"),
-                                        QStringLiteral("否"));
+        answer = MessageBox::askWithoutDefault(this, MessageBox::Question, QStringLiteral("温馨提示"),
+                                               paymentcheck::question(payment, earlier, sameSale),
+                                               QStringLiteral("是(&Y)"), QStringLiteral("否(&N)"));
     });
     return answer == MessageBox::Accepted;
 }

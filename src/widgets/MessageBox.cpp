@@ -35,9 +35,9 @@ QMessageBox::Icon toolkitIcon(MessageBox::Icon icon)
     }
     return QMessageBox::NoIcon;
 }
-// Keeps every key and the window's close button from answering a box: only a click on one of its
-// buttons does.
-class ClickOnly : public QObject
+// Keeps the keys that answer a box by default, and the window's close button, from answering it:
+// only a click on one of its buttons does, or the shortcut a button's text gives it.
+class WithoutDefault : public QObject
 {
 public:
     static void apply(QMessageBox& box)
@@ -50,7 +50,7 @@ public:
                 push->setDefault(false);
             }
         }
-        box.installEventFilter(new ClickOnly(&box));
+        box.installEventFilter(new WithoutDefault(&box));
     }
 
 protected:
@@ -84,13 +84,13 @@ private:
 } // namespace
 
 MessageBox::Answer MessageBox::present(QWidget* parent, Icon icon, const QString& title, const QString& text,
-                                       const QStringList& buttons, bool stayOnTop, bool clickOnly)
+                                       const QStringList& buttons, bool stayOnTop, bool withoutDefault)
 {
     QString oneLine = text;
     oneLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
     qCInfo(lcMessages).noquote() << QStringLiteral("[%1] %2").arg(title, oneLine);
     if (g_recording) {
-        g_shown.append(Shown{icon, title, text, buttons, parent, clickOnly});
+        g_shown.append(Shown{icon, title, text, buttons, parent, withoutDefault});
         if (buttons.size() < 2)
             return Accepted;
         return g_answers.isEmpty() ? Rejected : g_answers.takeFirst();
@@ -102,8 +102,8 @@ MessageBox::Answer MessageBox::present(QWidget* parent, Icon icon, const QString
     QPushButton* accept = box.addButton(buttons.value(0), QMessageBox::AcceptRole);
     if (buttons.size() > 1)
         box.addButton(buttons.at(1), QMessageBox::RejectRole);
-    if (clickOnly) {
-        ClickOnly::apply(box);
+    if (withoutDefault) {
+        WithoutDefault::apply(box);
     } else {
         box.setDefaultButton(accept);
     }
@@ -137,8 +137,8 @@ MessageBox::Answer MessageBox::ask(QWidget* parent, Icon icon, const QString& ti
     return present(parent, icon, title, text, {acceptText, rejectText}, stayOnTop);
 }
 
-MessageBox::Answer MessageBox::askByClick(QWidget* parent, Icon icon, const QString& title, const QString& text,
-                                          const QString& acceptText, const QString& rejectText)
+MessageBox::Answer MessageBox::askWithoutDefault(QWidget* parent, Icon icon, const QString& title, const QString& text,
+                                                 const QString& acceptText, const QString& rejectText)
 {
     return present(parent, icon, title, text, {acceptText, rejectText}, false, true);
 }

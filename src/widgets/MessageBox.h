@@ -34,11 +34,12 @@ public:
     // kept above the frameless stay-on-top windows.
     static Answer ask(QWidget* parent, Icon icon, const QString& title, const QString& text, const QString& acceptText,
                       const QString& rejectText, bool stayOnTop = false);
-    // A question that only a click answers: no default button, and neither Return, Enter, Escape
-    // nor the window's close button chooses for the cashier. For questions where a scanner's Return
-    // typed at the wrong moment would decide about money.
-    static Answer askByClick(QWidget* parent, Icon icon, const QString& title, const QString& text,
-                             const QString& acceptText, const QString& rejectText);
+    // A question that no stray key answers: no default button, and neither Return, Enter, Space,
+    // Escape nor the window's close button chooses; only a click, or a button's own Alt shortcut
+    // ("是(&Y)"). For questions where a scanner's Return typed at the wrong moment would decide
+    // about money.
+    static Answer askWithoutDefault(QWidget* parent, Icon icon, const QString& title, const QString& text,
+                                    const QString& acceptText, const QString& rejectText);
 
     // --- for tests ---
     struct Shown
@@ -48,7 +49,7 @@ public:
         QString text;
         QStringList buttons;
         QPointer<QWidget> parent;
-        bool clickOnly = false;
+        bool withoutDefault = false;
     };
     static void setRecording(bool recording);
     static bool isRecording();
@@ -59,5 +60,5 @@ public:
 
 private:
     static Answer present(QWidget* parent, Icon icon, const QString& title, const QString& text,
-                          const QStringList& buttons, bool stayOnTop, bool clickOnly = false);
+                          const QStringList& buttons, bool stayOnTop, bool withoutDefault = false);
 };

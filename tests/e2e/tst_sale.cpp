@@ -310,7 +310,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(tradeResult(), 5000);
         const QList<MessageBox::Shown> asked = MessageBox::takeShown();
         QCOMPARE(asked.size(), 1);
-        QCOMPARE(asked.at(0).buttons, (QStringList{"是", "否"}));
+        QCOMPARE(asked.at(0).buttons, (QStringList{"是(&Y)", "否(&N)"}));
+        QVERIFY(asked.at(0).withoutDefault);
         QVERIFY2(asked.at(0).text.contains("￥6.01"), qPrintable(asked.at(0).text));
         const QString paid = label(tradeResult(), "label_sys_order");
         QVERIFY2(asked.at(0).text.contains(paid), qPrintable(asked.at(0).text));
@@ -396,7 +397,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(tradeResult(), 5000);
         const QList<MessageBox::Shown> asked = MessageBox::takeShown();
         QCOMPARE(asked.size(), 1);
-        QVERIFY(asked.at(0).clickOnly);
+        QVERIFY(asked.at(0).withoutDefault);
         QVERIFY2(asked.at(0).text.contains("￥7.77") && asked.at(0).text.contains("这是那一笔收款吗"),
                  qPrintable(asked.at(0).text));
         // That one settled, this sale is charged as usual.

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTextCodec>
+#include <QUrl>
 
 #include <cstdio>
 
@@ -41,6 +42,17 @@ bool RealCashier::start(const QString& gatewayUrl, const QString& tillDevice, co
         m_error = QStringLiteral("cannot prepare the working directory ") + m_work.path();
         return false;
     }
+    return launch();
+}
+
+bool RealCashier::restart()
+{
+    kill();
+    return launch();
+}
+
+bool RealCashier::launch()
+{
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_CONFIG_HOME", m_config.path());
     // The logged boxes are Chinese: UTF-8 whatever locale the test runs in.
@@ -48,7 +60,7 @@ bool RealCashier::start(const QString& gatewayUrl, const QString& tillDevice, co
     m_process.setProcessEnvironment(env);
     m_process.setWorkingDirectory(m_work.path());
     m_process.setProcessChannelMode(QProcess::ForwardedOutputChannel);
-    m_process.start(executable, QStringList());
+    m_process.start(qEnvironmentVariable("CASHIER_EXECUTABLE"), QStringList());
     if (!m_process.waitForStarted(10000)) {
         m_error = m_process.errorString();
         return false;
@@ -87,7 +99,7 @@ void RealCashier::readErrors()
     }
 }
 
-QString CashierOnX11::start(const QByteArray& appConfig)
+QString CashierOnX11::start(const QByteArray& appConfig, bool throughProxy)
 {
     if (!x11::startWindowManager(windowManager))
         return QStringLiteral("openbox is missing (scripts/setup installs it)");
@@ -95,7 +107,14 @@ QString CashierOnX11::start(const QByteArray& appConfig)
         return gateway.error();
     if (!till.isValid())
         return QStringLiteral("no pseudo-terminal for the till");
-    if (!cashier.start(gateway.url(), till.devicePath(), appConfig))
+    QString url = gateway.url();
+    if (throughProxy) {
+        proxy = std::make_unique<DroppingProxy>(QUrl(url).port());
+        if (!proxy->start())
+            return QStringLiteral("the proxy cannot listen");
+        url = proxy->url();
+    }
+    if (!cashier.start(url, till.devicePath(), appConfig))
         return cashier.error();
     return QString();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DemoGateway.h"
+#include "DroppingProxy.h"
 #include "PseudoTerminal.h"
 
 #include <QByteArray>
@@ -8,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+
+#include <memory>
 
 // The `cashier` program (CASHIER_EXECUTABLE) run from outside in a working directory of its own:
 // data.ini pointing at a gateway, the till's pseudo-terminal where COM9 is looked for, a private
@@ -21,7 +24,10 @@ public:
     // The demo login remembered, no version check, no receipts, no print-order polling; `appConfig`
     // (124 bytes) when the defaults will not do. False with a reason in error() otherwise.
     bool start(const QString& gatewayUrl, const QString& tillDevice, const QByteArray& appConfig = QByteArray());
+    // Killed at once (SIGKILL: nothing saved on the way out, like a power cut).
     void kill();
+    // Started again in the same working directory, as the next morning.
+    bool restart();
 
     QString error() const { return m_error; }
     QString filePath(const QString& name) const { return m_work.filePath(name); }
@@ -34,6 +40,7 @@ public:
     QStringList messages();
 
 private:
+    bool launch();
     void readErrors();
 
     QTemporaryDir m_work;
@@ -53,9 +60,10 @@ struct CashierOnX11
     DemoGateway gateway;
     PseudoTerminal till;
     RealCashier cashier;
+    std::unique_ptr<DroppingProxy> proxy; // between the program and the gateway, when asked for
 
     ~CashierOnX11() { stop(); }
     // "" when all of it runs, otherwise what did not start.
-    QString start(const QByteArray& appConfig = QByteArray());
+    QString start(const QByteArray& appConfig = QByteArray(), bool throughProxy = false);
     void stop();
 };
