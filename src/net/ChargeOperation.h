@@ -1,6 +1,7 @@
 #pragma once
 
 #include "net/MoneyJournal.h"
+#include "net/MoneyOutcome.h"
 
 #include <QJsonObject>
 #include <QObject>
@@ -25,12 +26,7 @@ class ChargeOperation : public QObject
     Q_OBJECT
 
 public:
-    enum class Outcome {
-        Done,
-        Refused,
-        Unknown,
-        NotSent,
-    };
+    using Outcome = MoneyOutcome;
     struct Sale
     {
         QString payCode;

@@ -167,6 +167,7 @@ void HttpFun::report(bool success, const QByteArray& body)
     m_reported = true;
     m_timer->stop();
     if (m_reply) {
+        m_responded = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
         disconnect(m_reply, nullptr, this, nullptr);
         if (m_reply->isRunning())
             m_reply->abort();

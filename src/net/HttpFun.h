@@ -41,6 +41,11 @@ public:
     static void setManagerPolicy(ManagerPolicy policy);
     static ManagerPolicy managerPolicy();
 
+    // Whether the gateway had begun to answer (a status line arrived) when this reported: it has
+    // then done with the request, whatever the reply says. False for a timeout with nothing back,
+    // or a connection that closed without a reply. Valid in the slot receiving the report.
+    bool responded() const { return m_responded; }
+
     // Tests only: a shorter timeout than the 30 seconds a cashier waits.
     static void setTimeoutForTesting(int milliseconds);
 
@@ -60,4 +65,5 @@ private:
     QString m_url;
     int m_timeout = 30000;
     bool m_reported = false;
+    bool m_responded = false;
 };

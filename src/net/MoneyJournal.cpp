@@ -39,6 +39,8 @@ QJsonObject toJson(const MoneyJournal::Entry& e)
         o.insert(QStringLiteral("declined"), QJsonArray::fromStringList(e.declined));
     if (e.cashierWarned)
         o.insert(QStringLiteral("warned"), true);
+    if (e.answeredAt.isValid())
+        o.insert(QStringLiteral("answered"), e.answeredAt.toUTC().toString(Qt::ISODate));
     return o;
 }
 
@@ -63,6 +65,7 @@ bool fromJson(const QJsonValue& value, MoneyJournal::Entry* e)
     for (const QJsonValue& no : o.value(QStringLiteral("declined")).toArray())
         e->declined.append(no.toString());
     e->cashierWarned = o.value(QStringLiteral("warned")).toBool();
+    e->answeredAt = QDateTime::fromString(o.value(QStringLiteral("answered")).toString(), Qt::ISODate);
     if (!readFen(o.value(QStringLiteral("fen")), &e->fen))
         return false;
     if (e->kind == MoneyJournal::Kind::Refund && !readFen(o.value(QStringLiteral("refunded_before")), &e->refundedFen))

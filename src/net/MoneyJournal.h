@@ -31,6 +31,7 @@ public:
         qint64 refundedFen = 0;     // a refund: what the order showed refunded before it
         QStringList declined;       // a charge: payments the cashier said were not it
         bool cashierWarned = false; // a charge: the cashier was told it could not be checked
+        QDateTime answeredAt;       // the gateway answered it, unreadably: done with it by then
 
         bool isValid() const { return !id.isEmpty(); }
     };

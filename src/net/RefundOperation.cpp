@@ -31,6 +31,12 @@ void RefundOperation::onReply(bool success, const QByteArray& body)
     // No answer, or none that says what happened: the refund may have been made.
     if (!success || !reply.contains(QStringLiteral("msg"))) {
         qCInfo(lcGateway).noquote() << "refund of" << m_entry.outTradeNo << "unknown";
+        // A gateway that sent any answer at all is done with the refund: the next list shows it.
+        auto* request = qobject_cast<HttpFun*>(sender());
+        if (request && request->responded()) {
+            m_entry.answeredAt = QDateTime::currentDateTimeUtc();
+            MoneyJournal::instance().update(m_entry);
+        }
         emit finished(Outcome::Unknown, QString(), 0);
         return;
     }
@@ -51,7 +57,10 @@ QSet<QString> RefundOperation::reconcile(const QVector<Order>& orders, const QDa
         if (!entry.isValid())
             continue;
         const bool refunded = order.refundFen > entry.refundedFen || (order.refunded() && entry.refundedFen == 0);
-        const bool settled = entry.sentAt.secsTo(listedAt) > kSettleSeconds;
+        // A list fetched after the gateway answered shows what it did; without an answer the
+        // gateway may still be making the refund for a while.
+        const bool settled = (entry.answeredAt.isValid() && entry.answeredAt <= listedAt) ||
+                             entry.sentAt.secsTo(listedAt) > kSettleSeconds;
         if (refunded || settled) {
             qCInfo(lcGateway).noquote() << "unknown refund of" << order.outTradeNo << (refunded ? "made" : "not made");
             journal.resolve(entry.id);

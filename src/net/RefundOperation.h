@@ -2,6 +2,7 @@
 
 #include "core/Order.h"
 #include "net/MoneyJournal.h"
+#include "net/MoneyOutcome.h"
 
 #include <QObject>
 #include <QSet>
@@ -20,12 +21,7 @@ class RefundOperation : public QObject
     Q_OBJECT
 
 public:
-    enum class Outcome {
-        Done,
-        Refused,
-        Unknown,
-        NotSent,
-    };
+    using Outcome = MoneyOutcome;
     struct Refund
     {
         Order order;
@@ -43,9 +39,9 @@ public:
     static constexpr int kSettleSeconds = 120;
 
     // Compares the unknown refunds with the orders of a transaction list fetched at `listedAt`:
-    // an order whose refunded amount grew was refunded; one that shows no change long enough after
-    // the refund was sent was not. Both are resolved. Returns the orders whose refund is still
-    // unknown: they are not offered for refunding.
+    // an order whose refunded amount grew was refunded; one that shows no change after the gateway
+    // answered (unreadably), or long enough after the refund was sent, was not. Both are resolved. Returns the orders
+    // whose refund is still unknown: they are not offered for refunding.
     static QSet<QString> reconcile(const QVector<Order>& orders, const QDateTime& listedAt);
 
 signals:

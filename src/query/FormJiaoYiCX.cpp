@@ -108,6 +108,7 @@ void FormJiaoYiCX::listPay(int page)
     query.shopId = SessionData::instance().shopId();
     // The item filter exists only with items switched on (the field is hidden otherwise).
     query.cardNo = AppConfigRecord::instance().cardEnabled ? ui->txtCardNo->text() : QString();
+    m_listAskedAt = QDateTime::currentDateTimeUtc();
     m_request = new HttpFun;
     connect(m_request, &HttpFun::signal_requestFinished, this, &FormJiaoYiCX::slot_requestFinished);
     m_request->post(gateway::gatewayUrl(), gateway::listPayBody(SessionData::instance().token(), query));
@@ -152,7 +153,7 @@ void FormJiaoYiCX::slot_requestFinished(bool bSuccess, const QByteArray& byteRes
     QVector<query::Order> orders;
     for (const QJsonObject& order : page.orders)
         orders.append(query::readOrder(order));
-    m_refundsUnknown = RefundOperation::reconcile(orders, QDateTime::currentDateTime());
+    m_refundsUnknown = RefundOperation::reconcile(orders, m_listAskedAt);
 
     // A page longer than the table makes the table longer: no order is hidden.
     ui->tableWidget->clearContents();

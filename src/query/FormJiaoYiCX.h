@@ -3,6 +3,7 @@
 #include "core/Order.h"
 #include "core/SettingsPage.h"
 
+#include <QDateTime>
 #include <QJsonObject>
 #include <QPointer>
 #include <QSet>
@@ -64,6 +65,7 @@ private:
     int m_itemColumn = -1;
     // Orders of the page whose refund is still unknown.
     QSet<QString> m_refundsUnknown;
+    QDateTime m_listAskedAt; // when the page on its way was asked for
     int m_refundColumn = -1;
     QPointer<HttpFun> m_request;
 };

@@ -333,6 +333,7 @@ private slots:
         // amount grew, otherwise once the gateway can no longer be making it.
         const QVector<Order> listed{query::readOrder(listedOrder(no))};
         const QDateTime now = QDateTime::currentDateTime();
+        QVERIFY(MoneyJournal::instance().unresolvedRefund(no).isValid());
         QCOMPARE(RefundOperation::reconcile(listed, now).contains(no), refunded == 0);
         QVERIFY(RefundOperation::reconcile(listed, now.addSecs(RefundOperation::kSettleSeconds + 1)).isEmpty());
         QVERIFY(!MoneyJournal::instance().unresolvedRefund(no).isValid());
