@@ -1,10 +1,13 @@
-// The small shared windows: tray menu, floating widget, about and busy dialogs.
+// The small shared windows: tray menu, floating widget, about and busy dialogs, and the modal loop
+// every dialog runs in.
 
 #include "app/AboutDialog.h"
 #include "app/FloatWidget.h"
 #include "app/TrayMenu.h"
 #include "widgets/LoadingDialog.h"
+#include "widgets/ModalLoop.h"
 
+#include <QDialog>
 #include <QLabel>
 #include <QMovie>
 #include <QSignalSpy>
@@ -137,6 +140,43 @@ private slots:
         QVERIFY(spinner);
         QCOMPARE(spinner->state(), QMovie::Running);
         QVERIFY(qFuzzyCompare(loading.windowOpacity(), 0.8));
+    }
+
+    // A window (deleted on close) holding a tab that a dialog stands on: closing the window or
+    // deleting the tab while the dialog's loop runs would free the dialog under it. Both wait for
+    // the loop to end, and then happen.
+    void windowsUnderAModalLoopOutliveIt()
+    {
+        auto* window = new QWidget;
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        QPointer<QWidget> windowAlive(window);
+        QPointer<QWidget> tab(new QWidget(window));
+        window->show();
+        const auto whileInLoop = [&tab](const std::function<void()>& arrive) {
+            bool aliveInLoop = false;
+            QDialog dialog(tab);
+            QTimer::singleShot(0, &dialog, [&] {
+                arrive();
+                // Deferred deletions are carried out here, inside the loop.
+                QTest::qWait(50);
+                aliveInLoop = !tab.isNull();
+                dialog.accept();
+            });
+            modal::exec(dialog);
+            return aliveInLoop;
+        };
+
+        QVERIFY(whileInLoop([&] { tab->deleteLater(); }));
+        QVERIFY(tab);
+        QTRY_VERIFY(tab.isNull());
+        QVERIFY(windowAlive);
+
+        tab = new QWidget(window);
+        bool closed = true;
+        QVERIFY(whileInLoop([&] { closed = window->close(); }));
+        QVERIFY(!closed);
+        QVERIFY(windowAlive && window->isVisible());
+        QTRY_VERIFY(windowAlive.isNull());
     }
 };
 
