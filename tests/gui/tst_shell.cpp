@@ -7,6 +7,8 @@
 #include "widgets/LoadingDialog.h"
 #include "widgets/ModalLoop.h"
 
+#include "WidgetTestMain.h"
+
 #include <QDialog>
 #include <QLabel>
 #include <QMovie>
@@ -180,5 +182,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestShell)
+CASHIER_WIDGET_TEST_MAIN(TestShell)
 #include "tst_shell.moc"
