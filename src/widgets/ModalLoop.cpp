@@ -40,7 +40,9 @@ void releaseWaiting()
 // Keeps the windows a dialog stands on alive while its loop runs. The dialog is a child of one of
 // them: closing one (WA_DeleteOnClose) or deleting it would free the dialog, and the code that
 // runs it, from under the loop. A close or deferred deletion that arrives meanwhile is held and
-// done once no modal loop is running any more.
+// done once the loop has ended; should another loop stand on the widget by then, its guard holds
+// it again. Not held until every loop has ended: a dialog asked to close while a box of its own is
+// open would then stay open, its own loop being one of them.
 class AncestorGuard : public QObject
 {
 public:
@@ -61,7 +63,7 @@ public:
             QWidget* widget = held.widget;
             if (!widget)
                 continue;
-            whenIdle(widget, [widget, close = held.close, destroy = held.destroy] {
+            QTimer::singleShot(0, widget, [widget, close = held.close, destroy = held.destroy] {
                 if (close)
                     widget->close();
                 if (destroy)

@@ -180,6 +180,24 @@ private slots:
         QVERIFY(windowAlive && window->isVisible());
         QTRY_VERIFY(windowAlive.isNull());
     }
+
+    // A dialog asked to close while a box of its own is open closes once the box has gone, though
+    // its own loop still runs.
+    void aDialogClosedUnderItsBoxClosesAfterIt()
+    {
+        QDialog dialog;
+        QTimer::singleShot(0, &dialog, [&dialog] {
+            QDialog box(&dialog);
+            QTimer::singleShot(0, &box, [&] {
+                dialog.close();
+                box.accept();
+            });
+            modal::exec(box);
+        });
+        // Only there to end the test should the close be lost.
+        QTimer::singleShot(10000, &dialog, [&dialog] { dialog.done(2); });
+        QCOMPARE(modal::exec(dialog), int(QDialog::Rejected));
+    }
 };
 
 CASHIER_WIDGET_TEST_MAIN(TestShell)
