@@ -251,11 +251,12 @@ private slots:
         QVERIFY(refused);
         QSignalSpy amounts(window.serial(), &SerialPassThrough::amountReceived);
 
+        bool arrivedDuringBox = false;
         bool openDuringBox = false;
         QString keypadDuringBox;
         MessageBox::setWhileOpen([&](const MessageBox::Shown&) {
             till.write("\x1bQA4.00\r");
-            QTest::qWaitFor([&] { return !amounts.isEmpty(); }, 5000);
+            arrivedDuringBox = QTest::qWaitFor([&] { return !amounts.isEmpty(); }, 5000);
             // What the amount sets off (a deferred deletion among it) is carried out here.
             QTest::qWait(50);
             openDuringBox = refused && refused->isVisible();
@@ -263,6 +264,7 @@ private slots:
         });
         scan(refused, "134567890123450000");
         QCOMPARE(waitForBoxes(1), QStringList{QString("用户余额不足，请顾客更换付款方式")});
+        QVERIFY(arrivedDuringBox);
         QCOMPARE(amounts.size(), 1);
         QVERIFY(openDuringBox);
         QCOMPARE(keypadDuringBox, QString("3.00"));
