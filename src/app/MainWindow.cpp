@@ -199,15 +199,15 @@ void MainWindow::applyTillAmount()
 {
     if (!m_tillAmountWaiting)
         return;
-    if (!collectionTab()) {
-        // The tab shown may be inside its own busy dialog or row dialog: replacing it now would free
-        // it under its feet. The amount waits until the loop has ended.
-        if (modal::running()) {
-            modal::whenIdle(this, [this] { applyTillAmount(); });
-            return;
-        }
-        switchToTab(CollectionTab);
+    // Some screen may be inside a box or dialog of its own (the scan-pay window telling of a refusal,
+    // the query tab's busy dialog): replacing a tab or closing a window now would pull it from under
+    // that loop. The amount waits until the loop has ended.
+    if (modal::running()) {
+        modal::whenIdle(this, [this] { applyTillAmount(); });
+        return;
     }
+    if (!collectionTab())
+        switchToTab(CollectionTab);
     FormSaoMaShouKuan* tab = collectionTab();
     if (FormCS* scanPay = tab->scanPayWindow()) {
         // A payment on its way keeps its window and its amount until the gateway has answered.

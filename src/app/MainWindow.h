@@ -75,8 +75,8 @@ private:
     void minimiseToTray();
     QWidget* createTab(int id);
     void registerHotKey();
-    // Puts the amount from the till into the collection tab as soon as that is safe: not while a
-    // tab that would be replaced is inside a modal loop, not while a payment is on its way.
+    // Puts the amount from the till into the collection tab as soon as that is safe: not while any
+    // modal loop runs, not while a payment is on its way.
     void applyTillAmount();
 
     std::unique_ptr<Ui::MainWindow> ui;

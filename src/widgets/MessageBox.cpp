@@ -7,6 +7,9 @@
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
+
+#include <utility>
 
 // Each box as the cashier saw it, one line per box: what support reads back when a cashier says
 // "it told me something". Boxes never carry what was typed into a password field.
@@ -16,8 +19,12 @@ namespace {
 // Wide enough for a title of a few characters with the window manager's buttons beside it.
 constexpr int kMinimumWidth = 240;
 bool g_recording = false;
+bool g_runLoops = false;
 QList<MessageBox::Shown> g_shown;
 QList<MessageBox::Answer> g_answers;
+std::function<void(const MessageBox::Shown&)> g_whileOpen;
+// Long enough for the box to be shown and the event loop to turn a few times under it.
+constexpr int kTestAnswerDelayMs = 20;
 
 QMessageBox::Icon toolkitIcon(MessageBox::Icon icon)
 {
@@ -89,29 +96,40 @@ MessageBox::Answer MessageBox::present(QWidget* parent, Icon icon, const QString
     QString oneLine = text;
     oneLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
     qCInfo(lcMessages).noquote() << QStringLiteral("[%1] %2").arg(title, oneLine);
+    Answer recordedAnswer = Accepted;
     if (g_recording) {
         g_shown.append(Shown{icon, title, text, buttons, parent, withoutDefault});
-        if (buttons.size() < 2)
-            return Accepted;
-        return g_answers.isEmpty() ? Rejected : g_answers.takeFirst();
+        if (buttons.size() > 1)
+            recordedAnswer = g_answers.isEmpty() ? Rejected : g_answers.takeFirst();
+        if (!g_runLoops)
+            return recordedAnswer;
     }
 
     QMessageBox box(toolkitIcon(icon), title, text, QMessageBox::NoButton, parent);
     if (stayOnTop)
         box.setWindowFlags(box.windowFlags() | Qt::WindowStaysOnTopHint);
     QPushButton* accept = box.addButton(buttons.value(0), QMessageBox::AcceptRole);
-    if (buttons.size() > 1)
-        box.addButton(buttons.at(1), QMessageBox::RejectRole);
-    if (withoutDefault) {
+    QPushButton* reject = buttons.size() > 1 ? box.addButton(buttons.at(1), QMessageBox::RejectRole) : nullptr;
+    if (withoutDefault)
         WithoutDefault::apply(box);
-    } else {
+    else
         box.setDefaultButton(accept);
-    }
     // A short text ("操作成功") made the box too narrow for its own title bar, which the window
     // manager then cut to "温…示"; a floor on the width keeps the title whole.
     if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
         grid->addItem(new QSpacerItem(kMinimumWidth, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(),
                       0, 1, grid->columnCount());
+    if (g_recording) {
+        // A test's box: whatever the test wants to arrive meanwhile arrives inside this loop, then
+        // the recorded answer is clicked.
+        QTimer::singleShot(kTestAnswerDelayMs, &box, [&box, accept, reject, recordedAnswer, shown = g_shown.last()] {
+            if (const auto whileOpen = std::exchange(g_whileOpen, nullptr))
+                whileOpen(shown);
+            QTimer::singleShot(0, &box, [accept, reject, recordedAnswer] {
+                (recordedAnswer == Accepted || !reject ? accept : reject)->click();
+            });
+        });
+    }
     modal::exec(box);
     return box.clickedButton() == accept ? Accepted : Rejected;
 }
@@ -153,6 +171,21 @@ void MessageBox::setRecording(bool recording)
 bool MessageBox::isRecording()
 {
     return g_recording;
+}
+
+void MessageBox::setRunLoops(bool runLoops)
+{
+    g_runLoops = runLoops;
+}
+
+bool MessageBox::runsLoops()
+{
+    return g_runLoops;
+}
+
+void MessageBox::setWhileOpen(std::function<void(const Shown&)> whileOpen)
+{
+    g_whileOpen = std::move(whileOpen);
 }
 
 QList<MessageBox::Shown> MessageBox::takeShown()

@@ -5,12 +5,15 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QWidget;
 
 // Every message the cashier sees goes through here: one modal box with a title, a text, an icon and
 // one OK button, or a question with two buttons. Tests switch on recording, so boxes are written
-// down (and questions answered from a queue) instead of opening a modal loop. Either way each box is
-// logged as one line "[title] text" under the category "cashier.messages" (info, on by default).
+// down (and questions answered from a queue) instead of opening a modal loop; with real loops on as
+// well, each is also a real box in its own modal loop, answered from inside it. Either way each box
+// is logged as one line "[title] text" under the category "cashier.messages" (info, on by default).
 class MessageBox
 {
 public:
@@ -57,6 +60,13 @@ public:
     static QList<Shown> takeShown();
     // Queues the answer of the next question (otherwise: Rejected).
     static void setNextAnswer(Answer answer);
+    // While recording: each box is shown and runs its modal loop, as in the program, until its
+    // recorded answer is clicked a moment later. Kept across setRecording().
+    static void setRunLoops(bool runLoops);
+    static bool runsLoops();
+    // With real loops: called once, from inside the next box's loop, before it is answered; what
+    // the program may receive while a box is open (an amount from the till, a reply) arrives here.
+    static void setWhileOpen(std::function<void(const Shown&)> whileOpen);
 
 private:
     static Answer present(QWidget* parent, Icon icon, const QString& title, const QString& text,

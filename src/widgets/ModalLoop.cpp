@@ -1,6 +1,7 @@
 #include "widgets/ModalLoop.h"
 
 #include <QDialog>
+#include <QEvent>
 #include <QList>
 #include <QPair>
 #include <QPointer>
@@ -35,12 +36,84 @@ void releaseWaiting()
             post(entry.first, entry.second);
     }
 }
+
+// Keeps the windows a dialog stands on alive while its loop runs. The dialog is a child of one of
+// them: closing one (WA_DeleteOnClose) or deleting it would free the dialog, and the code that
+// runs it, from under the loop. A close or deferred deletion that arrives meanwhile is held and
+// done once the loop has ended; should another loop stand on the widget by then, its guard holds
+// it again. Not held until every loop has ended: a dialog asked to close while a box of its own is
+// open would then stay open, its own loop being one of them.
+class AncestorGuard : public QObject
+{
+public:
+    explicit AncestorGuard(QDialog& dialog)
+    {
+        for (QWidget* ancestor = dialog.parentWidget(); ancestor; ancestor = ancestor->parentWidget()) {
+            ancestor->installEventFilter(this);
+            m_ancestors.append(ancestor);
+        }
+    }
+
+    ~AncestorGuard() override
+    {
+        for (const QPointer<QWidget>& ancestor : m_ancestors)
+            if (ancestor)
+                ancestor->removeEventFilter(this);
+        for (const Held& held : m_held) {
+            QWidget* widget = held.widget;
+            if (!widget)
+                continue;
+            QTimer::singleShot(0, widget, [widget, close = held.close, destroy = held.destroy] {
+                if (close)
+                    widget->close();
+                if (destroy)
+                    widget->deleteLater();
+            });
+        }
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const bool isClose = event->type() == QEvent::Close;
+        if (!isClose && event->type() != QEvent::DeferredDelete)
+            return false;
+        Held& held = heldFor(static_cast<QWidget*>(watched));
+        (isClose ? held.close : held.destroy) = true;
+        // An ignored close makes close() return false and keeps WA_DeleteOnClose from firing.
+        event->ignore();
+        return true;
+    }
+
+private:
+    struct Held
+    {
+        QPointer<QWidget> widget;
+        bool close = false;
+        bool destroy = false;
+    };
+
+    Held& heldFor(QWidget* widget)
+    {
+        for (Held& held : m_held)
+            if (held.widget == widget)
+                return held;
+        m_held.append(Held{widget});
+        return m_held.last();
+    }
+
+    QList<QPointer<QWidget>> m_ancestors;
+    QList<Held> m_held;
+};
 } // namespace
 
 int exec(QDialog& dialog)
 {
     ++g_depth;
-    const int result = dialog.exec();
+    int result = 0;
+    {
+        const AncestorGuard guard(dialog);
+        result = dialog.exec();
+    }
     if (--g_depth == 0)
         releaseWaiting();
     return result;

@@ -11,7 +11,9 @@ class QObject;
 // not be torn down under it, and wait until the loops have ended.
 namespace modal {
 
-// Runs `dialog` modally and returns its result.
+// Runs `dialog` modally and returns its result. While it runs, the widgets the dialog is a child of
+// are neither closed nor deleted: a close() of one returns false and its deleteLater() waits; both
+// are done, from the event loop, once no running modal loop stands on that widget any more.
 int exec(QDialog& dialog);
 
 // True while at least one modal loop started through exec() is running.

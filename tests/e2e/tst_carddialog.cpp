@@ -12,6 +12,7 @@
 
 #include "GatewayCall.h"
 #include "ScreenTestSupport.h"
+#include "WidgetTestMain.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -266,5 +267,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCardDialog)
+CASHIER_WIDGET_TEST_MAIN(TestCardDialog)
 #include "tst_carddialog.moc"

@@ -10,6 +10,7 @@
 
 #include "GatewayCall.h"
 #include "ScreenTestSupport.h"
+#include "WidgetTestMain.h"
 
 #include <QDateTimeEdit>
 #include <QLabel>
@@ -302,5 +303,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCashierSummary)
+CASHIER_WIDGET_TEST_MAIN(TestCashierSummary)
 #include "tst_cashiersummary.moc"

@@ -10,6 +10,7 @@
 #include "widgets/MessageBox.h"
 
 #include "TestSupport.h"
+#include "WidgetTestMain.h"
 
 #include <QDir>
 #include <QFile>
@@ -149,5 +150,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMainWindowHotKey)
+CASHIER_WIDGET_TEST_MAIN(TestMainWindowHotKey)
 #include "tst_mainwindow_hotkey.moc"

@@ -13,6 +13,7 @@
 
 #include "PseudoTerminal.h"
 #include "TestSupport.h"
+#include "WidgetTestMain.h"
 
 #include <QDialog>
 #include <QDir>
@@ -341,5 +342,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMainWindowSerial)
+CASHIER_WIDGET_TEST_MAIN(TestMainWindowSerial)
 #include "tst_mainwindow_serial.moc"

@@ -11,6 +11,7 @@
 #include "widgets/MessageBox.h"
 
 #include "ScreenTestSupport.h"
+#include "WidgetTestMain.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -375,5 +376,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPasswordPages)
+CASHIER_WIDGET_TEST_MAIN(TestPasswordPages)
 #include "tst_passwordpages.moc"

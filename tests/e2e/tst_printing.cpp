@@ -7,6 +7,7 @@
 #include "print/ReceiptDocuments.h"
 
 #include "TestSupport.h"
+#include "WidgetTestMain.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -197,5 +198,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPrinting)
+CASHIER_WIDGET_TEST_MAIN(TestPrinting)
 #include "tst_printing.moc"

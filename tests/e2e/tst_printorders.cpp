@@ -15,6 +15,7 @@
 #include "DemoGateway.h"
 #include "GatewayCall.h"
 #include "TestSupport.h"
+#include "WidgetTestMain.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -313,5 +314,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPrintOrders)
+CASHIER_WIDGET_TEST_MAIN(TestPrintOrders)
 #include "tst_printorders.moc"

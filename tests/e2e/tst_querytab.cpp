@@ -14,6 +14,7 @@
 
 #include "GatewayCall.h"
 #include "ScreenTestSupport.h"
+#include "WidgetTestMain.h"
 
 #include <QDateTimeEdit>
 #include <QHeaderView>
@@ -314,5 +315,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestQueryTab)
+CASHIER_WIDGET_TEST_MAIN(TestQueryTab)
 #include "tst_querytab.moc"

@@ -17,6 +17,7 @@
 
 #include "GatewayCall.h"
 #include "ScreenTestSupport.h"
+#include "WidgetTestMain.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -340,5 +341,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestRefund)
+CASHIER_WIDGET_TEST_MAIN(TestRefund)
 #include "tst_refund.moc"

@@ -2,6 +2,7 @@
 // collect, a scanned payment code, the trade result, its receipt, and a room number.
 
 #include "app/MainWindow.h"
+#include "app/SerialPassThrough.h"
 #include "collect/FormCS.h"
 #include "collect/FormSaoMaShouKuan.h"
 #include "collect/FormTradeInfo.h"
@@ -15,10 +16,13 @@
 #include "GatewayCall.h"
 #include "PseudoTerminal.h"
 #include "ScreenTestSupport.h"
+#include "WidgetTestMain.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -102,6 +106,13 @@ private:
         return QJsonDocument::fromJson(m_gateway.adminGet("rows?table=" + table)).array();
     }
 
+    // The till's port, COM9 (the default), leads to `device`; to nothing until cleanup().
+    static void linkTill(const QString& device)
+    {
+        QFile::remove("ports/COM9");
+        QVERIFY(QFile::link(device, "ports/COM9"));
+    }
+
     QJsonObject orderRow(const QString& outTradeNo)
     {
         for (const QJsonValue& row : rows("orders"))
@@ -129,7 +140,7 @@ private slots:
         // No serial ports unless a test links them.
         AppConfigRecord::instance() = AppConfigRecord();
         QDir().mkpath("ports");
-        QFile::link(m_dir->filePath("none"), "ports/COM9");
+        linkTill(m_dir->filePath("none"));
     }
 
     void init()
@@ -138,7 +149,12 @@ private slots:
         MessageBox::takeShown();
         Printer::takeJobs();
     }
-    void cleanup() { deleteWindows<FormTradeInfo>(); }
+    void cleanup()
+    {
+        deleteWindows<FormTradeInfo>();
+        AppConfigRecord::instance() = AppConfigRecord();
+        linkTill(m_dir->filePath("none"));
+    }
 
     void keypadSaleEndToEnd()
     {
@@ -198,9 +214,7 @@ private slots:
     void amountFromTheTillCollectedWhenTheWindowIsCalledUp()
     {
         PseudoTerminal till;
-        QFile::remove("ports/COM9");
-        QVERIFY(QFile::link(till.devicePath(), "ports/COM9"));
-        AppConfigRecord::instance().softwareComNumber = 9;
+        linkTill(till.devicePath());
         AppConfigRecord::instance().centsMode = AppConfigRecord::RoundCents;
         MainWindow window;
         QCOMPARE(MessageBox::takeShown().size(), 0);
@@ -219,9 +233,52 @@ private slots:
         // Calling it up again does not collect a second time.
         window.showWindow();
         QVERIFY(!scanWindow(window.collectionTab()));
-        AppConfigRecord::instance() = AppConfigRecord();
-        QFile::remove("ports/COM9");
-        QFile::link(m_dir->filePath("none"), "ports/COM9");
+    }
+
+    // The gateway's refusal is on screen, in its own loop, when the till sends the next amount. The
+    // refused sale's window stays under the box; after the box it gives way and the new amount is
+    // collected at the next call-up.
+    void anAmountArrivingDuringARefusalIsCollectedAfterIt()
+    {
+        const auto restoreLoops = qScopeGuard([was = MessageBox::runsLoops()] { MessageBox::setRunLoops(was); });
+        MessageBox::setRunLoops(true);
+        PseudoTerminal till;
+        linkTill(till.devicePath());
+        MainWindow window;
+        QVERIFY(till.write("\x1bQA3.00\r"));
+        QTRY_COMPARE_WITH_TIMEOUT(window.collectionTab()->amountText(), QString("3.00"), 3000);
+        window.showWindow();
+        QPointer<FormCS> refused = scanWindow(window.collectionTab());
+        QVERIFY(refused);
+        QSignalSpy amounts(window.serial(), &SerialPassThrough::amountReceived);
+
+        bool arrivedDuringBox = false;
+        bool openDuringBox = false;
+        QString keypadDuringBox;
+        MessageBox::setWhileOpen([&](const MessageBox::Shown&) {
+            till.write("\x1bQA4.00\r");
+            arrivedDuringBox = QTest::qWaitFor([&] { return !amounts.isEmpty(); }, 5000);
+            // What the amount sets off (a deferred deletion among it) is carried out here.
+            QTest::qWait(50);
+            openDuringBox = refused && refused->isVisible();
+            keypadDuringBox = window.collectionTab()->amountText();
+        });
+        scan(refused, "134567890123450000");
+        QCOMPARE(waitForBoxes(1), QStringList{QString("用户余额不足，请顾客更换付款方式")});
+        QVERIFY(arrivedDuringBox);
+        QCOMPARE(amounts.size(), 1);
+        QVERIFY(openDuringBox);
+        QCOMPARE(keypadDuringBox, QString("3.00"));
+
+        QTRY_VERIFY(refused.isNull());
+        QCOMPARE(window.collectionTab()->amountText(), QString("4.00"));
+        window.showWindow();
+        FormCS* next = scanWindow(window.collectionTab());
+        QVERIFY(next);
+        QCOMPARE(next->moneyFen(), qint64(400));
+        scan(next, nextCode());
+        QTRY_VERIFY_WITH_TIMEOUT(tradeResult(), 5000);
+        QCOMPARE(gatewayRequestFields(m_gateway, "Pay.Ace.scanpay", 1).value("money").toString(), QString("400"));
     }
 
     void secondReturnWhileWaitingDoesNotChargeTwice()
@@ -521,5 +578,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSale)
+CASHIER_WIDGET_TEST_MAIN(TestSale)
 #include "tst_sale.moc"

@@ -9,6 +9,7 @@
 
 #include "GatewayCall.h"
 #include "ScreenTestSupport.h"
+#include "WidgetTestMain.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -208,5 +209,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestTradeResult)
+CASHIER_WIDGET_TEST_MAIN(TestTradeResult)
 #include "tst_traderesult.moc"

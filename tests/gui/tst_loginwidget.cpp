@@ -12,6 +12,7 @@
 #include "DemoGateway.h"
 #include "ScreenTestSupport.h"
 #include "TestSupport.h"
+#include "WidgetTestMain.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -478,5 +479,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestLoginWidget)
+CASHIER_WIDGET_TEST_MAIN(TestLoginWidget)
 #include "tst_loginwidget.moc"

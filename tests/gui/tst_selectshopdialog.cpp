@@ -12,6 +12,7 @@
 #include "GatewayCall.h"
 #include "ScreenTestSupport.h"
 #include "TestSupport.h"
+#include "WidgetTestMain.h"
 
 #include <QComboBox>
 #include <QPointer>
@@ -402,5 +403,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSelectShopDialog)
+CASHIER_WIDGET_TEST_MAIN(TestSelectShopDialog)
 #include "tst_selectshopdialog.moc"

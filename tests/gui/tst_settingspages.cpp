@@ -13,6 +13,7 @@
 #include "widgets/MessageBox.h"
 
 #include "ScreenTestSupport.h"
+#include "WidgetTestMain.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -337,5 +338,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSettingsPages)
+CASHIER_WIDGET_TEST_MAIN(TestSettingsPages)
 #include "tst_settingspages.moc"

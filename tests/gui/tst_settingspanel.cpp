@@ -17,6 +17,7 @@
 
 #include "PseudoTerminal.h"
 #include "TestSupport.h"
+#include "WidgetTestMain.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -283,5 +284,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSettingsPanel)
+CASHIER_WIDGET_TEST_MAIN(TestSettingsPanel)
 #include "tst_settingspanel.moc"

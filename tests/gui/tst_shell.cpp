@@ -1,10 +1,15 @@
-// The small shared windows: tray menu, floating widget, about and busy dialogs.
+// The small shared windows: tray menu, floating widget, about and busy dialogs, and the modal loop
+// every dialog runs in.
 
 #include "app/AboutDialog.h"
 #include "app/FloatWidget.h"
 #include "app/TrayMenu.h"
 #include "widgets/LoadingDialog.h"
+#include "widgets/ModalLoop.h"
 
+#include "WidgetTestMain.h"
+
+#include <QDialog>
 #include <QLabel>
 #include <QMovie>
 #include <QSignalSpy>
@@ -138,7 +143,62 @@ private slots:
         QCOMPARE(spinner->state(), QMovie::Running);
         QVERIFY(qFuzzyCompare(loading.windowOpacity(), 0.8));
     }
+
+    // A window (deleted on close) holding a tab that a dialog stands on: closing the window or
+    // deleting the tab while the dialog's loop runs would free the dialog under it. Both wait for
+    // the loop to end, and then happen.
+    void windowsUnderAModalLoopOutliveIt()
+    {
+        auto* window = new QWidget;
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        QPointer<QWidget> windowAlive(window);
+        QPointer<QWidget> tab(new QWidget(window));
+        window->show();
+        const auto whileInLoop = [&tab](const std::function<void()>& arrive) {
+            bool aliveInLoop = false;
+            QDialog dialog(tab);
+            QTimer::singleShot(0, &dialog, [&] {
+                arrive();
+                // Deferred deletions are carried out here, inside the loop.
+                QTest::qWait(50);
+                aliveInLoop = !tab.isNull();
+                dialog.accept();
+            });
+            modal::exec(dialog);
+            return aliveInLoop;
+        };
+
+        QVERIFY(whileInLoop([&] { tab->deleteLater(); }));
+        QVERIFY(tab);
+        QTRY_VERIFY(tab.isNull());
+        QVERIFY(windowAlive);
+
+        tab = new QWidget(window);
+        bool closed = true;
+        QVERIFY(whileInLoop([&] { closed = window->close(); }));
+        QVERIFY(!closed);
+        QVERIFY(windowAlive && window->isVisible());
+        QTRY_VERIFY(windowAlive.isNull());
+    }
+
+    // A dialog asked to close while a box of its own is open closes once the box has gone, though
+    // its own loop still runs.
+    void aDialogClosedUnderItsBoxClosesAfterIt()
+    {
+        QDialog dialog;
+        QTimer::singleShot(0, &dialog, [&dialog] {
+            QDialog box(&dialog);
+            QTimer::singleShot(0, &box, [&] {
+                dialog.close();
+                box.accept();
+            });
+            modal::exec(box);
+        });
+        // Only there to end the test should the close be lost.
+        QTimer::singleShot(10000, &dialog, [&dialog] { dialog.done(2); });
+        QCOMPARE(modal::exec(dialog), int(QDialog::Rejected));
+    }
 };
 
-QTEST_MAIN(TestShell)
+CASHIER_WIDGET_TEST_MAIN(TestShell)
 #include "tst_shell.moc"

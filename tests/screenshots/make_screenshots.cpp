@@ -20,6 +20,7 @@
 #include "query/RefundSureDialog.h"
 #include "query/myTrade.h"
 #include "settings/SettingMain.h"
+#include "widgets/Application.h"
 #include "widgets/MessageBox.h"
 #include "widgets/Printer.h"
 
@@ -67,7 +68,9 @@ template <typename T> T* visibleWindow()
 
 int main(int argc, char** argv)
 {
+    prepareApplication();
     QApplication app(argc, argv);
+    setUpApplication();
     if (argc < 2) {
         std::fprintf(stderr, "usage: make_screenshots OUTPUT_DIR\n");
         return 2;
