@@ -398,6 +398,7 @@ private slots:
         // A charge that really failed: nothing of that amount at the gateway, the next scan goes out
         // without a question.
         scanning = openSale(tab, "6.02");
+        const int checksBefore = checks();
         QVERIFY(!m_gateway.adminPost("respond?action=Pay.Ace.scanpay&status=500&type=text/html", "<html>down</html>")
                      .isNull());
         scan(scanning, nextCode());
@@ -406,7 +407,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(tradeResult(), 5000);
         QCOMPARE(MessageBox::takeShown().size(), 0);
         QCOMPARE(charges(), 5);
-        QCOMPARE(checks(), 3);
+        QVERIFY(checks() > checksBefore); // every page of the shop's payments around it
         deleteWindows<FormTradeInfo>();
 
         // The gateway cannot be asked: the cashier is told to look at the list, the scan is not sent;
