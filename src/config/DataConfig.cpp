@@ -1,6 +1,8 @@
 #include "config/DataConfig.h"
 
+#include <QFile>
 #include <QSettings>
+#include <QTemporaryFile>
 #include <QTextCodec>
 
 namespace {
@@ -22,6 +24,50 @@ std::unique_ptr<QSettings> openSettings(const QString& fileName)
     auto settings = std::make_unique<QSettings>(fileName, QSettings::IniFormat);
     settings->setIniCodec(QTextCodec::codecForName("GB2312"));
     return settings;
+}
+} // namespace
+
+namespace {
+// QSettings reads a value written "@Variant(...)" (or "@Rect(", "@Size(", ...) as the Qt type it
+// names, deserialized from the text: from a damaged or hostile data.ini, an image of any size, an
+// allocation of any size, and it does so for the whole group as soon as one key is read. Neither
+// this program nor the shop's tools write such values: they are read as the text they are, with
+// the "@" escaped as QSettings itself escapes it. False when there is none.
+bool escapeTypedValues(QByteArray* ini)
+{
+    QByteArray out;
+    out.reserve(ini->size() + 16);
+    bool changed = false;
+    int i = 0;
+    while (i < ini->size()) {
+        int end = i;
+        while (end < ini->size() && ini->at(end) != '\n' && ini->at(end) != '\r')
+            ++end;
+        const QByteArray line = ini->mid(i, end - i);
+        const int equals = line.indexOf('=');
+        int at = equals + 1;
+        while (equals >= 0 && at < line.size() && (line.at(at) == ' ' || line.at(at) == '\t' || line.at(at) == '"'))
+            ++at;
+        if (equals >= 0 && at < line.size() && line.at(at) == '@' &&
+            (at + 1 >= line.size() || line.at(at + 1) != '@')) {
+            out += line.left(at) + '@' + line.mid(at);
+            changed = true;
+        } else {
+            out += line;
+        }
+        while (end < ini->size() && (ini->at(end) == '\n' || ini->at(end) == '\r'))
+            out += ini->at(end++);
+        i = end;
+    }
+    if (changed)
+        *ini = out;
+    return changed;
+}
+
+QByteArray fileBytes(const QString& fileName)
+{
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 } // namespace
 
@@ -47,6 +93,14 @@ bool DataConfig::write(const QList<QPair<QString, QVariant>>& values)
         m_settings.reset();
         m_settings = openSettings(fileName);
         m_writeFailed = false;
+    }
+    // Saved over typed values, the file keeps them as text.
+    QByteArray ini = fileBytes(m_settings->fileName());
+    if (escapeTypedValues(&ini)) {
+        QFile file(m_settings->fileName());
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(ini) != ini.size())
+            return false;
+        file.close();
     }
     m_settings->beginGroup(kGroup);
     QList<QPair<QString, QVariant>> before;
@@ -79,6 +133,15 @@ bool DataConfig::write(const QList<QPair<QString, QVariant>>& values)
 
 QVariant DataConfig::read(const QString& key)
 {
+    QByteArray ini = fileBytes(m_settings->fileName());
+    if (escapeTypedValues(&ini)) {
+        // Read from a copy with the values as text; the file itself stays as it is.
+        QTemporaryFile copy;
+        if (!copy.open() || copy.write(ini) != ini.size() || !copy.flush())
+            return QVariant();
+        const auto settings = openSettings(copy.fileName());
+        return settings->value(kGroup + QLatin1Char('/') + key);
+    }
     // sync() reloads the file when it changed on disk since it was last read.
     m_settings->sync();
     m_settings->beginGroup(kGroup);

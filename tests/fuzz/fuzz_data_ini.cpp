@@ -7,6 +7,17 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QGuiApplication>
+
+// The program reads data.ini with its application running, as here: QSettings turns a value
+// written "@Variant(...)" into whatever type it names, an image among them, and an image needs the
+// application (without one Qt aborts, which the program never meets).
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication app(*argc, *argv);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

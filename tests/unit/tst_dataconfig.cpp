@@ -112,6 +112,22 @@ private slots:
         QCOMPARE(store.getCheckUpdata(), expected);
     }
 
+    // A value written as a Qt type ("@Variant(...)", an image of any size) is never deserialized:
+    // it reads as its text, the other keys as usual, and a save keeps it as text.
+    void typedValuesAreText()
+    {
+        ScopedWorkingDir dir;
+        const QByteArray ini = "[data_config]\r\nuser=demo\r\npwd=@Variant(\\0\\0\\0\\,IIII x)\r\ncheck=1\r\n";
+        QVERIFY(writeFileBytes("data.ini", ini));
+        DataConfig store(dir.filePath("data.ini"));
+        QCOMPARE(store.getCheck(), 1);
+        QCOMPARE(store.getUser().value(0), QString("demo"));
+        QCOMPARE(readFileBytes("data.ini"), ini);
+        QVERIFY(store.setShopName(QStringLiteral("西湖店")));
+        QCOMPARE(store.getShopName(), QStringLiteral("西湖店"));
+        QVERIFY(!readFileBytes("data.ini").contains("pwd=@Variant("));
+    }
+
     void receiptSettingsHaveSaneDefaults_data()
     {
         QTest::addColumn<QByteArray>("lines");
