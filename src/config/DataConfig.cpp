@@ -102,6 +102,9 @@ bool DataConfig::write(const QList<QPair<QString, QVariant>>& values)
             return false;
         file.close();
     }
+    // QSettings keeps the text it read and parses a group only when a key of it is asked for: what
+    // it holds must be the file as it is now.
+    m_settings->sync();
     m_settings->beginGroup(kGroup);
     QList<QPair<QString, QVariant>> before;
     for (const auto& entry : values) {
