@@ -52,7 +52,7 @@ void ChargeOperation::onPage(bool success, const QByteArray& body)
     const MoneyJournal::Entry& earlier = m_earlier.first();
     const paymentcheck::Search found = paymentcheck::search(
         success ? body : QByteArray(), earlier, QDateTime::currentDateTime(),
-        MoneyJournal::instance().completedPayments() + SessionData::instance().completedPayments());
+        MoneyJournal::instance().completedPayments());
     if (!found.answered || found.totalPages > paymentcheck::kMaxPages) {
         checkFailed();
         return;
@@ -78,7 +78,6 @@ void ChargeOperation::askCandidates()
             qCInfo(lcGateway).noquote() << "lost charge" << earlier.id << "found as" << orderNo;
             journal.resolve(earlier.id);
             journal.noteCompleted(orderNo);
-            SessionData::instance().noteCompletedPayment(orderNo);
             if (sameSale) {
                 finish(Outcome::Done,
                        paymentcheck::tradeResultContent(candidate, SessionData::instance().operatorName()));
@@ -147,7 +146,6 @@ void ChargeOperation::onCharge(bool success, const QByteArray& body)
     }
     const QString orderNo = gateway::jsonText(content.value(QStringLiteral("out_trade_no")));
     MoneyJournal::instance().noteCompleted(orderNo);
-    SessionData::instance().noteCompletedPayment(orderNo);
     finish(Outcome::Done, content);
 }
 

@@ -245,5 +245,8 @@ bool MoneyJournal::noteCompleted(const QString& outTradeNo)
     completed.append(outTradeNo);
     while (completed.size() > kMaxCompleted)
         completed.removeFirst();
-    return save(m_entries, completed);
+    const bool saved = save(m_entries, completed);
+    // Not on disk, it still counts for the rest of the run.
+    m_completed = completed;
+    return saved;
 }

@@ -2,7 +2,6 @@
 
 #include <QHash>
 #include <QJsonObject>
-#include <QSet>
 #include <QString>
 
 // Who is logged in and what the cashier is working on: the login reply, the shop collected for, the
@@ -29,11 +28,6 @@ public:
     void insertOrder(int row, const QJsonObject& order) { m_orders.insert(row, order); }
     void clearOrders() { m_orders.clear(); }
 
-    // Payments ("out_trade_no") this client saw complete during the run: never mistaken for a charge
-    // whose reply was lost.
-    QSet<QString> completedPayments() const { return m_completedPayments; }
-    void noteCompletedPayment(const QString& outTradeNo) { m_completedPayments.insert(outTradeNo); }
-
     QString printerName() const { return m_printerName; }
     void setPrinterName(const QString& printerName) { m_printerName = printerName; }
 
@@ -58,5 +52,4 @@ private:
     QHash<int, QJsonObject> m_orders;
     QString m_printerName;
     QString m_loginPassword;
-    QSet<QString> m_completedPayments;
 };
