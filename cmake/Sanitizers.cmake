@@ -34,6 +34,8 @@ file(MAKE_DIRECTORY ${CASHIER_SANITIZER_REPORTS})
 set(CASHIER_SANITIZER_ENV
     "ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:fast_unwind_on_malloc=0:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:log_path=${CASHIER_SANITIZER_REPORTS}/asan"
     "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1:log_path=${CASHIER_SANITIZER_REPORTS}/ubsan"
-    "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/sanitize/lsan.supp:print_suppressions=0")
-# Instrumented code runs several times slower; ctest time limits grow by this factor.
+    "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/sanitize/lsan.supp:print_suppressions=0"
+    "CASHIER_TEST_WAIT_FACTOR=3")
+# Instrumented code runs several times slower; ctest time limits grow by this factor (and the waits of
+# the tests that drive the real program, through CASHIER_TEST_WAIT_FACTOR above).
 set(CASHIER_TIMEOUT_FACTOR 3)

@@ -28,7 +28,7 @@ using namespace x11;
 
 const QString kScanPayAction = QStringLiteral("Pay.Ace.scanpay");
 
-constexpr int kWaitMs = 10000;
+const int kWaitMs = x11::waitMs(10000);
 // Long enough for a key press to travel xdotool → X server → program and for the program to act on
 // it, so that "nothing happened" means something.
 constexpr int kSettleMs = 500;

@@ -28,9 +28,9 @@ namespace {
 using namespace windowtitle;
 using namespace x11;
 
-constexpr int kWaitMs = 10000;
+const int kWaitMs = x11::waitMs(10000);
 // HttpFun gives up after 30 s; the stalled gateway answers after 35 s (and then does the action).
-constexpr int kStallWaitMs = 45000;
+const int kStallWaitMs = x11::waitMs(45000);
 constexpr int kSettleMs = 700;
 
 const QString kRefundTitle = QStringLiteral("退款");

@@ -19,7 +19,7 @@ namespace {
 using namespace windowtitle;
 using namespace x11;
 
-constexpr int kWaitMs = 10000;
+const int kWaitMs = x11::waitMs(10000);
 constexpr int kSettleMs = 700;
 const QString kNoReply = QStringLiteral("[温馨提示] 客户尚未输入密码或网络异常！请查看本机网络或者重新收款！");
 

@@ -57,6 +57,8 @@ bool RealCashier::launch()
     env.insert("XDG_CONFIG_HOME", m_config.path());
     // The logged boxes are Chinese: UTF-8 whatever locale the test runs in.
     env.insert("LC_ALL", "C.UTF-8");
+    // Every request and reply in the log: a failed flow shows how far the program got.
+    env.insert("QT_LOGGING_RULES", "cashier.gateway.debug=true");
     m_process.setProcessEnvironment(env);
     m_process.setWorkingDirectory(m_work.path());
     m_process.setProcessChannelMode(QProcess::ForwardedOutputChannel);

@@ -25,6 +25,13 @@ bool xdotool(const QStringList& arguments)
     return !run(QStringLiteral("xdotool"), arguments).isNull();
 }
 
+int waitMs(int ms)
+{
+    bool ok = false;
+    const int factor = qEnvironmentVariableIntValue("CASHIER_TEST_WAIT_FACTOR", &ok);
+    return ok && factor > 1 ? ms * factor : ms;
+}
+
 QStringList visibleWindows(const QString& title)
 {
     // xdotool exits with 1 when nothing matches; that is an empty list here.
@@ -81,6 +88,13 @@ void saveScreenIfFailed(const char* program)
         QStringLiteral("%1-%2.png").arg(QLatin1String(program), QLatin1String(QTest::currentTestFunction())));
     if (!run("import", {"-window", "root", shot}).isNull())
         qWarning().noquote() << "screen at the failure:" << shot;
+    QStringList mapped;
+    for (const QString& id : visibleWindows(QStringLiteral(".*"))) {
+        const QString name = QString::fromUtf8(run("xdotool", {"getwindowname", id})).trimmed();
+        if (!name.isEmpty())
+            mapped << QStringLiteral("\"%1\"").arg(name);
+    }
+    qWarning().noquote() << "windows mapped at the failure:" << mapped.join(QStringLiteral(", "));
 }
 
 } // namespace x11

@@ -14,6 +14,10 @@ QByteArray run(const QString& program, const QStringList& arguments);
 
 bool xdotool(const QStringList& arguments);
 
+// How long a test waits for the program to react: `ms`, stretched by CASHIER_TEST_WAIT_FACTOR
+// (set by an instrumented build, where every allocation records its stack and windows take seconds).
+int waitMs(int ms);
+
 // The mapped top-level windows whose title is exactly `title`.
 QStringList visibleWindows(const QString& title);
 bool isVisible(const QString& title);
@@ -30,7 +34,7 @@ bool clickIn(const QString& title, int x, int y);
 bool startWindowManager(QProcess& windowManager);
 
 // When the current test function failed: saves the whole screen as <temp>/<program>-<function>.png
-// and says where.
+// and says where, and lists the titles of the windows then mapped.
 void saveScreenIfFailed(const char* program);
 
 } // namespace x11
