@@ -13,6 +13,7 @@
 #include "collect/SelectShopDialog.h"
 #include "config/AppConfigRecord.h"
 #include "config/DataConfig.h"
+#include "net/PaymentCheck.h"
 #include "net/SessionData.h"
 #include "net/QueryReplies.h"
 #include "print/ReceiptDocuments.h"
@@ -30,6 +31,7 @@
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QDir>
+#include <QJsonObject>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -122,6 +124,22 @@ int main(int argc, char** argv)
     FormTradeInfo* result = visibleWindow<FormTradeInfo>();
     result->findChild<QLineEdit*>("noEdit")->setText("808");
     save(result, "trade-result.png");
+
+    // The question put when an earlier charge got no answer and a payment of its amount is at the
+    // gateway: a real box, grabbed from inside its own loop.
+    MessageBox::setRunLoops(true);
+    MessageBox::setWhileOpen([](const MessageBox::Shown&) {
+        if (QWidget* box = QApplication::activeModalWidget())
+            save(box, "payment-question.png");
+    });
+    const QJsonObject found{{"out_trade_no", "20261208143015886021"},
+                            {"pay_date", QDateTime::currentDateTime().toString("yyyy-MM-dd hh:mm:ss")},
+                            {"money", 2345}};
+    MessageBox::askWithoutDefault(
+        result, MessageBox::Question, QStringLiteral("温馨提示"),
+        paymentcheck::question(found, MoneyJournal::newEntry(MoneyJournal::Kind::Charge, QStringLiteral("1001"), 2345), true),
+        QStringLiteral("是(&Y)"), QStringLiteral("否(&N)"));
+    MessageBox::setRunLoops(false);
 
     // The afternoon: the query tab over the demo data, and the item dialog for one of its orders.
     result->close();
