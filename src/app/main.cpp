@@ -4,6 +4,7 @@
 #include "config/AppConfigRecord.h"
 #include "config/AutostartSetting.h"
 #include "net/MoneyJournal.h"
+#include "platform/DataFolder.h"
 #include "settings/SettingMain.h"
 #include "widgets/Application.h"
 #include "widgets/MessageBox.h"
@@ -12,6 +13,8 @@
 
 int main(int argc, char* argv[])
 {
+    // Before anything reads or writes a setting: the files live in the working directory.
+    platform::enterDataFolder();
     prepareApplication();
     QApplication app(argc, argv);
     setUpApplication();

@@ -6,6 +6,7 @@
 #include "config/AppConfigRecord.h"
 #include "config/DataConfig.h"
 #include "platform/Autostart.h"
+#include "platform/DataFolder.h"
 #include "platform/SerialPortNames.h"
 #include "platform/Updater.h"
 
@@ -13,6 +14,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTextCodec>
 #include <QtTest>
 
@@ -98,6 +100,30 @@ private slots:
         QCOMPARE(runValue(), QString(""));
         QVERIFY(!runValue().isNull());
         deleteRunValue();
+    }
+
+    // Started by the Run key at logon the program finds itself in System32, started from its own
+    // folder it is under Program Files: neither holds settings, the per-user data folder does. A
+    // folder of the shop's own choosing is kept.
+    void settingsAreKeptInTheDataFolderWhenStartedInASystemFolder()
+    {
+        ScopedWorkingDir restore;
+        const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/LanchuanPay";
+        QDir(data).removeRecursively();
+        wchar_t system[MAX_PATH];
+        QVERIFY(GetSystemDirectoryW(system, MAX_PATH) > 0);
+        for (const QString& start : {QString::fromWCharArray(system), qEnvironmentVariable("ProgramFiles")}) {
+            QVERIFY2(QDir::setCurrent(start), qPrintable(start));
+            QCOMPARE(platform::enterDataFolder(), data);
+            QCOMPARE(QDir::currentPath(), data);
+        }
+        QVERIFY(QDir::setCurrent(restore.path()));
+        QCOMPARE(platform::enterDataFolder(), restore.path());
+        QCOMPARE(QDir::currentPath(), restore.path());
+
+        // Compared as Windows compares paths.
+        QVERIFY(platform::isInsideAny("c:\\WINDOWS\\system32", {"C:/Windows"}));
+        QVERIFY(!platform::isInsideAny("C:/Windows2/shop", {"C:/Windows", ""}));
     }
 
     void comNamesArePassedAsTheyAre()
