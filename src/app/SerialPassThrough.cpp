@@ -13,7 +13,16 @@ void configure(QSerialPort* port, qint32 baudRate)
 }
 } // namespace
 
-SerialPassThrough::SerialPassThrough(QObject* parent) : QObject(parent) {}
+SerialPassThrough::SerialPassThrough(QObject* parent) : QObject(parent)
+{
+    // Windows: the software port is also read every 20 ms. Qt waits for the line with an
+    // overlapped read that a driver may never complete (Wine 8's serial driver does not: nothing
+    // arrived until something read the port); a read from the timer takes what has come and starts
+    // that wait anew. On a driver that does complete it the timer finds the buffer empty. The
+    // frames do not care how the bytes were split between reads.
+    m_poll.setInterval(20);
+    connect(&m_poll, &QTimer::timeout, this, &SerialPassThrough::readSoftwarePort);
+}
 
 SerialPassThrough::~SerialPassThrough()
 {
@@ -33,6 +42,7 @@ void SerialPassThrough::closeAll()
     m_software = nullptr;
     m_display = nullptr;
     m_displayOpen = false;
+    m_poll.stop();
     m_frames.reset();
 }
 
@@ -61,6 +71,9 @@ SerialPassThrough::OpenResult SerialPassThrough::reopen(const Settings& settings
         connect(m_software, &QSerialPort::errorOccurred, this,
                 [this](QSerialPort::SerialPortError error) { onError(m_software, error); });
         result.softwareOpened = true;
+#ifdef Q_OS_WIN
+        m_poll.start();
+#endif
     } else {
         qCInfo(lcSerial).noquote() << "software port" << settings.softwarePort << m_software->errorString();
     }
@@ -91,7 +104,7 @@ bool SerialPassThrough::displayOpen() const
 
 void SerialPassThrough::readSoftwarePort()
 {
-    if (!m_software)
+    if (!m_software || !m_software->isOpen())
         return;
     const QByteArray chunk = m_software->readAll();
     if (chunk.isEmpty())
@@ -117,6 +130,7 @@ void SerialPassThrough::onError(QSerialPort* port, QSerialPort::SerialPortError 
     port->disconnect(this);
     port->close();
     if (port == m_software) {
+        m_poll.stop();
         emit softwarePortLost();
     } else if (port == m_display) {
         m_displayOpen = false;

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QSerialPort>
+#include <QTimer>
 
 // The two serial ports of the till: the software port, where the point-of-sale program writes what
 // it would show on a customer display, and the display port, where a real customer display may
@@ -61,5 +62,6 @@ private:
     QPointer<QSerialPort> m_software;
     QPointer<QSerialPort> m_display;
     bool m_displayOpen = false;
+    QTimer m_poll; // Windows only: reads the software port besides readyRead
     SerialFrames m_frames; // emptied whenever the ports are closed: a reopened port starts afresh
 };
