@@ -113,10 +113,15 @@ void myTrade::solt_getPrintTime(bool bSuccess, const QByteArray& byteResult)
         return;
     // Each edit that changes asks for the totals by itself.
     const query::PrintPeriod period = query::readPrintTime(byteResult);
+    const HttpFun* asked = m_latestRequest;
     if (period.time1.isValid())
         ui->time1->setDateTime(period.time1);
     if (period.time2.isValid())
         ui->time2->setDateTime(period.time2);
+    // A proposal the edits already showed (the first shift of the day, proposed within the second
+    // the dialog opened) changes neither: the totals of that period are asked for all the same.
+    if (m_latestRequest == asked && (period.time1.isValid() || period.time2.isValid()))
+        getHttpRecord();
 }
 
 void myTrade::logPrint()

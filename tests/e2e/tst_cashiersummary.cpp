@@ -272,6 +272,15 @@ private slots:
         myTrade odd;
         QTRY_COMPARE(edit(&odd, "time2")->dateTime().toString("yyyy-MM-dd hh:mm:ss"), end);
         QCOMPARE(edit(&odd, "time1")->dateTime(), QDateTime(QDate::currentDate(), QTime(0, 0)));
+
+        // A proposal of just what the edits show changes neither; the totals are asked for anyway.
+        const int summed = requestCount("Account.Pay.listSum");
+        const QByteArray midnight = QDateTime(QDate::currentDate(), QTime(0, 0)).toString("yyyy-MM-dd hh:mm:ss").toUtf8();
+        QVERIFY(!m_gateway
+                     .adminPost("respond?action=Account.Print.prinTtime", "{\"content\":{\"time1\":\"" + midnight + "\"}}")
+                     .isNull());
+        myTrade same;
+        QTRY_COMPARE(requestCount("Account.Pay.listSum"), summed + 1);
     }
 
     void noPrinter_data()
