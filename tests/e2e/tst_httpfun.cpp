@@ -320,25 +320,7 @@ private:
 private slots:
     void initTestCase()
     {
-        const QStringList args{"req",
-                               "-x509",
-                               "-newkey",
-                               "rsa:2048",
-                               "-nodes",
-                               "-days",
-                               "2",
-                               "-subj",
-                               "/CN=127.0.0.1",
-                               "-addext",
-                               "subjectAltName=IP:127.0.0.1",
-                               "-keyout",
-                               m_certs.filePath("key.pem"),
-                               "-out",
-                               certFile()};
-        QProcess openssl;
-        openssl.start("openssl", args);
-        QVERIFY(openssl.waitForFinished(30000));
-        QCOMPARE(openssl.exitCode(), 0);
+        QVERIFY(makeLoopbackCertificate(certFile(), m_certs.filePath("key.pem")));
         m_gateway =
             std::make_unique<DemoGateway>(QStringList{"--cert", certFile(), "--key", m_certs.filePath("key.pem")});
         QVERIFY2(m_gateway->start(), qPrintable(m_gateway->error()));

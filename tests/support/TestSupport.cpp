@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 
 ScopedWorkingDir::ScopedWorkingDir() : m_previous(QDir::currentPath())
 {
@@ -42,4 +43,12 @@ ScopedEnv::~ScopedEnv()
         qputenv(m_name, m_old);
     else
         qunsetenv(m_name);
+}
+
+bool makeLoopbackCertificate(const QString& certFile, const QString& keyFile)
+{
+    QProcess openssl;
+    openssl.start("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1",
+                              "-addext", "subjectAltName=IP:127.0.0.1", "-keyout", keyFile, "-out", certFile});
+    return openssl.waitForFinished(30000) && openssl.exitStatus() == QProcess::NormalExit && openssl.exitCode() == 0;
 }

@@ -25,6 +25,10 @@ private:
 QByteArray readFileBytes(const QString& path);
 bool writeFileBytes(const QString& path, const QByteArray& bytes);
 
+// A self-signed certificate for 127.0.0.1 (also its own certificate authority), made with the
+// openssl command: `certFile` and `keyFile` in PEM. False when openssl failed.
+bool makeLoopbackCertificate(const QString& certFile, const QString& keyFile);
+
 // Sets an environment variable for the lifetime of the object, restoring the old value after.
 class ScopedEnv
 {
