@@ -378,7 +378,7 @@ private slots:
         QCOMPARE(floating.size(), 1);
         QVERIFY(xdotool({"mousemove", "--window", floating.first(), "40", "40"}));
         QVERIFY(xdotool({"click", "3"}));
-        QTest::qWait(kSettleMs);
+        QTRY_VERIFY_WITH_TIMEOUT(popupMenuShown(), kWaitMs);
         QCOMPARE(m_cashier.state(), QProcess::Running);
         QVERIFY(xdotool({"key", "Up"}));
         QVERIFY(xdotool({"key", "Return"}));

@@ -3,10 +3,11 @@
 #include <QDir>
 #include <QtTest>
 
+#include <algorithm>
+
 namespace x11 {
 
-// xdotool's --sync waits for the program to take the focus, which a program built with the
-// sanitizers and sharing the machine with other tests may take many seconds to do.
+// No helper program should take this long; one that does is stopped and counts as failed.
 constexpr int kToolWaitMs = 30000;
 
 QByteArray run(const QString& program, const QStringList& arguments)
@@ -46,10 +47,54 @@ bool isVisible(const QString& title)
     return !visibleWindows(title).isEmpty();
 }
 
+bool popupMenuShown()
+{
+    const QStringList ids = visibleWindows(QStringLiteral(".*"));
+    return std::any_of(ids.cbegin(), ids.cend(), [](const QString& id) {
+        return run(QStringLiteral("xprop"), {"-id", id, "_NET_WM_WINDOW_TYPE"}).contains("_NET_WM_WINDOW_TYPE_POPUP_MENU");
+    });
+}
+
+// The one window titled `title`, once there is exactly one (a window being replaced may be
+// mapped twice for a moment); empty when that does not happen within `ms`.
+static QString theWindow(const QString& title, int ms)
+{
+    QString id;
+    const bool one = QTest::qWaitFor(
+        [&] {
+            const QStringList ids = visibleWindows(title);
+            id = ids.size() == 1 ? ids.first() : QString();
+            return !id.isEmpty();
+        },
+        ms);
+    return one ? id : QString();
+}
+
+// Asks the window manager to activate `id` until the X input focus is there. A slow program can
+// miss the first request (its window not yet ready for the focus), and xdotool's own --sync gives
+// up without saying why. Keys sent after this reach the window: the server queued its FocusIn
+// first.
+static bool activateWindow(const QString& id)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const int patienceMs = waitMs(10000);
+    while (clock.elapsed() < patienceMs) {
+        if (!xdotool({"windowactivate", id}))
+            return false; // gone
+        const bool focused = QTest::qWaitFor(
+            [&] { return run(QStringLiteral("xdotool"), {"getwindowfocus"}).trimmed() == id.toLatin1(); },
+            1000);
+        if (focused)
+            return true;
+    }
+    return false;
+}
+
 bool activate(const QString& title)
 {
-    const QStringList ids = visibleWindows(title);
-    return ids.size() == 1 && xdotool({"windowactivate", "--sync", ids.first()});
+    const QString id = theWindow(title, waitMs(5000));
+    return !id.isEmpty() && activateWindow(id);
 }
 
 bool pressIn(const QString& title, const QString& key)
@@ -59,9 +104,9 @@ bool pressIn(const QString& title, const QString& key)
 
 bool clickIn(const QString& title, int x, int y)
 {
-    const QStringList ids = visibleWindows(title);
-    return ids.size() == 1 && xdotool({"windowactivate", "--sync", ids.first()}) &&
-           xdotool({"mousemove", "--window", ids.first(), QString::number(x), QString::number(y)}) &&
+    const QString id = theWindow(title, waitMs(5000));
+    return !id.isEmpty() && activateWindow(id) &&
+           xdotool({"mousemove", "--window", id, QString::number(x), QString::number(y)}) &&
            xdotool({"click", "1"});
 }
 

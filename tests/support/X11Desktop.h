@@ -22,6 +22,9 @@ int waitMs(int ms);
 QStringList visibleWindows(const QString& title);
 bool isVisible(const QString& title);
 
+// Whether a popup menu is open (the keyboard is then the menu's).
+bool popupMenuShown();
+
 // Gives `title` the keyboard focus, through the window manager as a click on it would.
 bool activate(const QString& title);
 // Activates the one window titled `title` and presses `key` in it.
