@@ -3,7 +3,7 @@
 #include "net/GatewayRequests.h"
 #include "net/NetLog.h"
 
-#include <QFile>
+#include <QFileInfo>
 #include <QIODevice>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -56,15 +56,14 @@ QNetworkAccessManager* sharedManager()
     return manager;
 }
 
+QString g_authoritiesFile = QStringLiteral("gateway-ca.pem");
+
 QSslConfiguration tlsConfiguration()
 {
     QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
     tls.setProtocol(QSsl::TlsV1_2OrLater);
     tls.setPeerVerifyMode(QSslSocket::VerifyPeer);
-    // A merchant whose gateway uses a private authority puts it here, next to data.ini.
-    const QString extraAuthorities = QStringLiteral("gateway-ca.pem");
-    if (QFile::exists(extraAuthorities))
-        tls.setCaCertificates(tls.caCertificates() + QSslCertificate::fromPath(extraAuthorities));
+    tls.setCaCertificates(HttpFun::trustedAuthorities());
     return tls;
 }
 } // namespace
@@ -107,6 +106,21 @@ void HttpFun::setTimeoutForTesting(int milliseconds)
     g_testTimeout = milliseconds;
 }
 
+void HttpFun::setAuthoritiesFile(const QString& path)
+{
+    g_authoritiesFile = path;
+}
+
+QList<QSslCertificate> HttpFun::trustedAuthorities()
+{
+    // Setting any list turns off Qt's loading of the system's authorities on demand: the merchant's
+    // file adds to the full system list, read once (a few hundred certificates).
+    static const QList<QSslCertificate> system = QSslConfiguration::systemCaCertificates();
+    if (!QFileInfo(g_authoritiesFile).isFile())
+        return system;
+    return system + QSslCertificate::fromPath(g_authoritiesFile);
+}
+
 void HttpFun::post(const QString& url, const QByteArray& body)
 {
     m_url = url;
@@ -115,6 +129,9 @@ void HttpFun::post(const QString& url, const QByteArray& body)
     request.setHeader(QNetworkRequest::ContentLengthHeader, body.size());
     // Read straight from the body device: a copy of Qt's own could be sent again.
     request.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
+    // Qt would ask for gzip and count the size limit after inflating: a small compressed reply
+    // could fill the memory. Asked for explicitly, the body is taken as it comes, never inflated.
+    request.setRawHeader(QByteArrayLiteral("Accept-Encoding"), QByteArrayLiteral("identity"));
     if (g_policy == ManagerPolicy::SharedFreshConnection)
         request.setRawHeader(QByteArrayLiteral("Connection"), QByteArrayLiteral("close"));
     if (url.startsWith(QLatin1String("https"), Qt::CaseInsensitive))
@@ -125,12 +142,19 @@ void HttpFun::post(const QString& url, const QByteArray& body)
     m_reply = m_manager->post(request, upload);
     upload->setParent(m_reply); // Qt reads it until the reply is done
     connect(m_reply, &QNetworkReply::finished, this, &HttpFun::slot_requestFinished);
-    connect(m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64 total) {
-        if (received > kMaxReplyBytes || total > kMaxReplyBytes) {
-            qCDebug(lcGateway).noquote() << "reply of" << qMax(received, total) << "bytes from" << m_url << "refused";
-            report(false, QByteArrayLiteral("reply too large"));
-        }
+    const auto refuseOversized = [this](qint64 size) {
+        if (size <= kMaxReplyBytes)
+            return;
+        qCDebug(lcGateway).noquote() << "reply of" << size << "bytes from" << m_url << "refused";
+        report(false, QByteArrayLiteral("reply too large"));
+    };
+    // A declared length is refused with the headers, before any of the body is read.
+    connect(m_reply, &QNetworkReply::metaDataChanged, this, [this, refuseOversized] {
+        if (m_reply)
+            refuseOversized(m_reply->header(QNetworkRequest::ContentLengthHeader).toLongLong());
     });
+    connect(m_reply, &QNetworkReply::downloadProgress, this,
+            [refuseOversized](qint64 received, qint64 total) { refuseOversized(qMax(received, total)); });
     connect(m_reply, &QNetworkReply::sslErrors, this, [](const QList<QSslError>& errors) {
         for (const QSslError& error : errors)
             qCDebug(lcGateway).noquote() << "TLS:" << error.errorString();
@@ -147,9 +171,13 @@ void HttpFun::slot_requestFinished()
     // A reply cut off on the way (the connection reset after "200 OK") carries the status of its
     // beginning; what arrived is not the gateway's answer.
     const bool whole = m_reply->error() == QNetworkReply::NoError;
-    if (status != 200 || !whole)
-        qCDebug(lcGateway).noquote() << "reply" << status << m_reply->error() << m_reply->errorString();
-    report(status == 200 && whole, body);
+    // Compressed although asked for as it is: not a body this client reads.
+    const QByteArray encoding = m_reply->rawHeader(QByteArrayLiteral("Content-Encoding")).trimmed().toLower();
+    const bool plain = encoding.isEmpty() || encoding == "identity";
+    if (status != 200 || !whole || !plain)
+        qCDebug(lcGateway).noquote() << "reply" << status << m_reply->error() << m_reply->errorString()
+                                     << (plain ? QByteArray() : "encoded " + encoding);
+    report(status == 200 && whole && plain, body);
 }
 
 void HttpFun::slot_requestTimeout()

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
 class QNetworkAccessManager;
+class QSslCertificate;
 class QNetworkReply;
 class QTimer;
 
@@ -19,7 +21,8 @@ class QTimer;
 // gateway may have acted on it.
 //
 // HTTPS requests verify the gateway's certificate against the system's authorities plus, when
-// present, the file gateway-ca.pem beside data.ini, and use TLS 1.2 or newer.
+// present, the merchant's own in gateway-ca.pem beside data.ini, and use TLS 1.2 or newer.
+// Replies are asked for and read uncompressed; one declaring more than 4 MiB is refused unread.
 class HttpFun : public QObject
 {
     Q_OBJECT
@@ -45,6 +48,12 @@ public:
     // then done with the request, whatever the reply says. False for a timeout with nothing back,
     // or a connection that closed without a reply. Valid in the slot receiving the report.
     bool responded() const { return m_responded; }
+
+    // The merchant's authorities file: "gateway-ca.pem" in the working directory until the program
+    // names it with the folder it settled on (a later change of directory does not move it).
+    static void setAuthoritiesFile(const QString& path);
+    // The system's authorities and the merchant's, as HTTPS requests trust them.
+    static QList<QSslCertificate> trustedAuthorities();
 
     // Tests only: a shorter timeout than the 30 seconds a cashier waits.
     static void setTimeoutForTesting(int milliseconds);

@@ -57,6 +57,16 @@ const char* policyName(HttpFun::ManagerPolicy policy)
     return "?";
 }
 
+QByteArray gzipped(const QByteArray& data)
+{
+    QProcess gzip;
+    gzip.start(QStringLiteral("gzip"), {"-c"});
+    gzip.write(data);
+    gzip.closeWriteChannel();
+    gzip.waitForFinished();
+    return gzip.readAllStandardOutput();
+}
+
 // A free port nobody listens on.
 quint16 closedPort()
 {
@@ -183,20 +193,32 @@ private slots:
                                     << QByteArray("reply too large");
         QTest::newRow("10 MB without a length")
             << ok + "Connection: close\r\n\r\n" + QByteArray(10485760, '{') << QByteArray("reply too large");
+        // The line stays open: only the declared length can refuse it before the timeout.
+        QTest::newRow("100 MB declared, nothing sent")
+            << ok + "Content-Length: 104857600\r\n\r\n" << QByteArray("reply too large");
+        // Sent compressed although not asked for: taken as it came (not the gateway's answer), never
+        // inflated to 10 MB.
+        const QByteArray packed = gzipped(QByteArray(10485760, ' '));
+        QTest::newRow("10 MB gzipped to " + QByteArray::number(packed.size()))
+            << ok + "Content-Encoding: gzip\r\nContent-Length: " + QByteArray::number(packed.size()) + "\r\n\r\n" +
+                   packed
+            << packed;
     }
     void cutOrOversizedRepliesFailOnce()
     {
         QFETCH(QByteArray, reply);
         QFETCH(QByteArray, reported);
+        const bool hangUp = !QByteArray(QTest::currentDataTag()).contains("nothing sent");
         QTcpServer server;
         QVERIFY(server.listen(QHostAddress::LocalHost));
-        connect(&server, &QTcpServer::newConnection, &server, [&server, reply] {
+        connect(&server, &QTcpServer::newConnection, &server, [&server, reply, hangUp] {
             QTcpSocket* socket = server.nextPendingConnection();
-            connect(socket, &QTcpSocket::readyRead, socket, [socket, reply] {
+            connect(socket, &QTcpSocket::readyRead, socket, [socket, reply, hangUp] {
                 socket->readAll();
                 socket->write(reply);
                 socket->flush();
-                socket->disconnectFromHost();
+                if (hangUp)
+                    socket->disconnectFromHost();
             });
         });
         Receiver r;
@@ -345,6 +367,27 @@ private slots:
         QCOMPARE(r.reports.size(), 1);
         QVERIFY(r.reports.at(0).first);
         QVERIFY(r.reports.at(0).second.contains("version_code"));
+    }
+
+    // The merchant's file adds to the system's authorities, and is read from the folder the program
+    // settled on even after the working directory moved.
+    void merchantsAuthoritiesAddToTheSystems()
+    {
+        QTemporaryDir settled;
+        QVERIFY(QFile::copy(certFile(), settled.filePath("gateway-ca.pem")));
+        HttpFun::setAuthoritiesFile(settled.filePath("gateway-ca.pem"));
+        ScopedWorkingDir elsewhere;
+        const QList<QSslCertificate> trusted = HttpFun::trustedAuthorities();
+        const QList<QSslCertificate> system = QSslConfiguration::systemCaCertificates();
+        QVERIFY(!system.isEmpty());
+        for (const QSslCertificate& authority : system)
+            QVERIFY(trusted.contains(authority));
+        QVERIFY(trusted.contains(QSslCertificate::fromPath(certFile()).value(0)));
+        Receiver r;
+        postAndWait(r, m_gateway->url(), gateway::updateBody());
+        HttpFun::setAuthoritiesFile(QStringLiteral("gateway-ca.pem"));
+        QCOMPARE(r.reports.size(), 1);
+        QVERIFY(r.reports.at(0).first);
     }
 
     void untrustedCertificateIsRefused()
