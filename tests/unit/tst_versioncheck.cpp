@@ -8,12 +8,13 @@ class TestVersionCheck : public QObject
     Q_OBJECT
 
 private slots:
-    void offeredVersionComparedAsText_data()
+    void offeredVersionComparedByNumbers_data()
     {
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<bool>("offered");
-        auto row = [](const char* name, const char* content, bool offered) {
-            QTest::newRow(name) << QByteArray("{\"content\":") + content + "}" << offered;
+        QTest::addColumn<QString>("current");
+        auto row = [](const char* name, const char* content, bool offered, const char* current = "3.0.1") {
+            QTest::newRow(name) << QByteArray("{\"content\":") + content + "}" << offered << QString(current);
         };
         row("next patch", "{\"code\":1,\"version_code\":\"3.0.2\"}", true);
         row("two-digit patch sorts after", "{\"code\":1,\"version_code\":\"3.0.10\"}", true);
@@ -21,7 +22,13 @@ private slots:
         row("same version", "{\"code\":1,\"version_code\":\"3.0.1\"}", false);
         row("older patch", "{\"code\":1,\"version_code\":\"3.0.0\"}", false);
         row("older minor", "{\"code\":1,\"version_code\":\"2.9.9\"}", false);
-        row("ten sorts before three", "{\"code\":1,\"version_code\":\"10.0.0\"}", false);
+        row("ten is after three", "{\"code\":1,\"version_code\":\"10.0.0\"}", true);
+        row("3.0.10 after 3.0.2", "{\"code\":1,\"version_code\":\"3.0.10\"}", true, "3.0.2");
+        row("3.0.2 before 3.0.10", "{\"code\":1,\"version_code\":\"3.0.2\"}", false, "3.0.10");
+        row("trailing zero part", "{\"code\":1,\"version_code\":\"3.0.1.0\"}", false);
+        row("leading zeros", "{\"code\":1,\"version_code\":\"3.0.01\"}", false);
+        row("not a version", "{\"code\":1,\"version_code\":\"abc\"}", false);
+        row("huge part", "{\"code\":1,\"version_code\":\"3.0.99999999999999999999999\"}", true);
         row("longer same prefix", "{\"code\":1,\"version_code\":\"3.0.1.1\"}", true);
         row("capital letters sort first", "{\"code\":1,\"version_code\":\"3.0.1A\"}", true);
         row("no version offered", "{\"code\":0,\"version_code\":\"9.9.9\"}", false);
@@ -31,11 +38,12 @@ private slots:
         row("version as number", "{\"code\":1,\"version_code\":4}", true);
         row("empty", "{}", false);
     }
-    void offeredVersionComparedAsText()
+    void offeredVersionComparedByNumbers()
     {
         QFETCH(QByteArray, reply);
         QFETCH(bool, offered);
-        QCOMPARE(gateway::offersNewerVersion(gateway::replyContent(reply), QStringLiteral("3.0.1")), offered);
+        QFETCH(QString, current);
+        QCOMPARE(gateway::offersNewerVersion(gateway::replyContent(reply), current), offered);
     }
 };
 
