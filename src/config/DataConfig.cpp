@@ -22,8 +22,25 @@ namespace {
 std::unique_ptr<QSettings> openSettings(const QString& fileName)
 {
     auto settings = std::make_unique<QSettings>(fileName, QSettings::IniFormat);
-    settings->setIniCodec(QTextCodec::codecForName("GB2312"));
+    // GB18030 writes every GB2312 character with GB2312's bytes (the shop's tools read the file),
+    // and every other character too: 喆, 堃, ® or 臺 saved as GB2312 became "?".
+    settings->setIniCodec(QTextCodec::codecForName("GB18030"));
     return settings;
+}
+
+// The file can hold the remembered password: only its owner may read it. A new file is made so
+// before QSettings writes it (it keeps the permissions of the file it replaces).
+void restrictToOwner(const QString& fileName)
+{
+#ifdef Q_OS_UNIX
+    QFile file(fileName);
+    if (!file.exists() && !file.open(QIODevice::WriteOnly))
+        return;
+    file.close();
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+#else
+    Q_UNUSED(fileName)
+#endif
 }
 } // namespace
 
@@ -102,6 +119,7 @@ bool DataConfig::write(const QList<QPair<QString, QVariant>>& values)
             return false;
         file.close();
     }
+    restrictToOwner(m_settings->fileName());
     // QSettings keeps the text it read and parses a group only when a key of it is asked for: what
     // it holds must be the file as it is now.
     m_settings->sync();

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QRandomGenerator>
+#include <QTextCodec>
 #include <QtTest>
 
 namespace {
@@ -256,6 +257,55 @@ private slots:
         QCOMPARE(reopened.getShopName(), QStringLiteral("中文店"));
         QCOMPARE(reopened.getPrinterName(), QStringLiteral("收银打印机"));
     }
+
+    void charactersBeyondGb2312RoundTrip_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("喆") << QStringLiteral("喆喆奶茶");
+        QTest::newRow("堃") << QStringLiteral("堃记");
+        QTest::newRow("®") << QStringLiteral("Receipt® 58");
+        QTest::newRow("traditional") << QStringLiteral("臺灣門店");
+    }
+    void charactersBeyondGb2312RoundTrip()
+    {
+        QFETCH(QString, name);
+        ScopedWorkingDir dir;
+        {
+            DataConfig store(dir.filePath("data.ini"));
+            QVERIFY(store.setShopName(name));
+            QVERIFY(store.setPrinterName(name));
+        }
+        // Read as the shop's tools read it (QSettings would answer from its cache of the file).
+        const QByteArray onDisk = readFileBytes(dir.filePath("data.ini"));
+        QVERIFY2(!onDisk.contains('?'), onDisk.toHex(' ').constData());
+        const QString text = QTextCodec::codecForName("GB18030")->toUnicode(onDisk);
+        QVERIFY2(text.contains("shopName=" + name) && text.contains("printerName=" + name), qPrintable(text));
+    }
+
+#ifdef Q_OS_UNIX
+    void fileHoldingThePasswordIsTheOwnersOnly_data()
+    {
+        QTest::addColumn<bool>("existed");
+        QTest::newRow("new file") << false;
+        QTest::newRow("file others could read") << true;
+    }
+    void fileHoldingThePasswordIsTheOwnersOnly()
+    {
+        QFETCH(bool, existed);
+        ScopedWorkingDir dir;
+        const QString path = dir.filePath("data.ini");
+        if (existed) {
+            QVERIFY(writeFileBytes(path, "[data_config]\ncheck=1\n"));
+            QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                    QFileDevice::ReadGroup | QFileDevice::ReadOther));
+        }
+        DataConfig store(path);
+        QVERIFY(store.setUser("cashier01", "s3cret", true));
+        QCOMPARE(QFile::permissions(path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QCOMPARE(store.getUser().value(1), QStringLiteral("s3cret"));
+    }
+#endif
 
     void gb2312FileWrittenElsewhereIsRead()
     {
