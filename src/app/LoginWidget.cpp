@@ -138,9 +138,11 @@ void LoginWidget::slot_requestFinished(bool bSuccess, const QByteArray& byteResu
     SessionData& session = SessionData::instance();
     session.setUserInfo(content);
     m_user = ui->login_user->text();
-    m_password = ui->login_password->text();
-    session.setLoginPassword(m_password);
-    DataConfig::instance().setUser(m_user, m_password, m_rememberPassword);
+    const QString password = ui->login_password->text();
+    session.setLoginPassword(password);
+    DataConfig::instance().setUser(m_user, password, m_rememberPassword);
+    // The hidden window keeps no copy of it.
+    ui->login_password->clear();
 
     hide();
     if (m_trayIcon)

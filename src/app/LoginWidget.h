@@ -45,7 +45,6 @@ private:
 
     std::unique_ptr<Ui::LoginWidget> ui;
     QString m_user;
-    QString m_password;
     bool m_rememberPassword = false;
     QPointer<QSystemTrayIcon> m_trayIcon;
     QPointer<FloatWidget> m_floatWidget;

@@ -40,7 +40,9 @@ Field token(const QString& value)
     return {"token", value};
 }
 
-const char* const kSecretFields[] = {"pword", "re_password", "oldpwd", "pwd", "answer"};
+// Passwords, the session's token (anyone holding it acts as the cashier) and the customer's payment
+// code are never logged.
+const char* const kSecretFields[] = {"pword", "re_password", "oldpwd", "pwd", "answer", "token", "auth_code"};
 } // namespace
 
 QString gatewayUrl()

@@ -267,6 +267,7 @@ private slots:
         QVERIFY(!token.isEmpty());
         QVERIFY2(m_gateway.adminGet("rows?table=tokens").contains(token.toUtf8()), "a token the gateway issued");
         QCOMPARE(SessionData::instance().loginPassword(), QString("demo123"));
+        QCOMPARE(m_password->text(), QString());
 
         QCOMPARE(dataIniValue("user"), QString("demo"));
         QCOMPARE(dataIniValue("pwd"), remember ? QString("demo123") : QString(""));

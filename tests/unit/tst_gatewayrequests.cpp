@@ -84,22 +84,28 @@ private slots:
         QCOMPARE(QString::fromUtf8(QByteArray::fromPercentEncoding(pairs.at(4).mid(5))), room);
     }
 
-    void passwordsNeverReachTheLog()
+    void secretsNeverReachTheLog()
     {
         const QByteArray secrets[] = {
             loginBody("demo", "Pw1"),
-            refundBody("t", 1, "P1", "", "Pw2"),
-            editPasswordBody("t", "demo", "Pw3", "Pw4"),
-            editRefundPassword1Body("t", "demo", "Pw5", "Pw6", "Pw7"),
-            setRefundPasswordBody("t", "demo", "Pw8", "Pw9", "Ans", "Where"),
+            refundBody("Tok1", 1, "P1", "", "Pw2"),
+            editPasswordBody("Tok2", "demo", "Pw3", "Pw4"),
+            editRefundPassword1Body("Tok3", "demo", "Pw5", "Pw6", "Pw7"),
+            setRefundPasswordBody("Tok4", "demo", "Pw8", "Pw9", "Ans", "Where"),
+            scanPayBody("134567890123456789", 123, "10001", "1001"),
+            listShopBody("Tok5"),
         };
         for (const QByteArray& body : secrets) {
             const QByteArray logged = redactedBody(body);
-            QVERIFY2(!logged.contains("Pw") && !logged.contains("Ans"), logged.constData());
-            QVERIFY2(logged.contains("uname=demo") || logged.contains("tradeno=P1"), logged.constData());
+            QVERIFY2(!logged.contains("Pw") && !logged.contains("Ans") && !logged.contains("Tok") &&
+                         !logged.contains("1345678"),
+                     logged.constData());
+            QVERIFY2(logged.contains("uname=demo") || logged.contains("tradeno=P1") || logged.contains("money=123") ||
+                         logged.contains("listShop"),
+                     logged.constData());
         }
         QCOMPARE(redactedBody(setRefundPasswordBody("t", "u", "p", "p", "a", "Where")),
-                 QByteArray("version=3.0&action=Share.Ace.setRefundPassword&token=t&uname=u&pword=***"
+                 QByteArray("version=3.0&action=Share.Ace.setRefundPassword&token=***&uname=u&pword=***"
                             "&re_password=***&answer=***&question=Where&"));
     }
 
