@@ -1,6 +1,7 @@
 #include "config/AppConfigRecord.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QtEndian>
 
@@ -93,6 +94,11 @@ AppConfigRecord AppConfigRecord::fromBytes(const QByteArray& bytes)
 bool AppConfigRecord::load(const QString& fileName)
 {
     *this = AppConfigRecord();
+    // A FIFO or a device by that name would block the read (a start that never shows its window),
+    // or feed it anything: only a regular file is a record.
+    const QFileInfo info(fileName);
+    if (info.exists() && !info.isFile())
+        return true;
     QFile file(fileName);
     // Opened for writing too, so that a first start leaves an (empty) app.config behind.
     if (!file.open(QIODevice::ReadWrite) && !file.open(QIODevice::ReadOnly))

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QRandomGenerator>
+#include <QProcess>
 #include <QtTest>
 
 namespace {
@@ -235,6 +236,29 @@ private slots:
         QVERIFY(loaded.load("plain/app.config"));
         verifyDefaults(loaded);
     }
+
+#ifdef Q_OS_UNIX
+    // Neither blocks the start nor is read from.
+    void specialFilesLoadAsDefaults_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::newRow("FIFO") << QString();
+        QTest::newRow("link to a device") << QStringLiteral("/dev/zero");
+    }
+    void specialFilesLoadAsDefaults()
+    {
+        QFETCH(QString, target);
+        ScopedWorkingDir dir;
+        if (target.isEmpty())
+            QCOMPARE(QProcess::execute("mkfifo", {dir.filePath("app.config")}), 0);
+        else
+            QVERIFY(QFile::link(target, dir.filePath("app.config")));
+        AppConfigRecord loaded;
+        loaded.baudRate = 4800;
+        QVERIFY(loaded.load());
+        verifyDefaults(loaded);
+    }
+#endif
 
     void instanceIsOneRecord()
     {
