@@ -9,6 +9,7 @@
 #include "net/SessionData.h"
 #include "query/FormJiaoYiCX.h"
 #include "query/RefundSureDialog.h"
+#include "widgets/LoadingDialog.h"
 #include "widgets/MessageBox.h"
 #include "widgets/Printer.h"
 
@@ -159,6 +160,35 @@ private slots:
         QCOMPARE(sent.value("page_num").toString(), QString("20"));
         QCOMPARE(sent.value("shopid").toString(), SessionData::instance().shopId());
         QCOMPARE(MessageBox::takeShown().size(), 0);
+    }
+
+    // The busy box is the reply's to end: Escape or a close leaves it up, so the tab is back only with
+    // the page asked for on screen, and the next query is sent, not dropped.
+    void theBusyBoxWaitsForTheReply()
+    {
+        auto tab = openTab();
+        QVERIFY(!m_gateway.adminPost("delay?action=Account.Pay.listPay&ms=500").isNull());
+        bool dismissed = false;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, [&] {
+            auto* busy = qobject_cast<LoadingDialog*>(QApplication::activeModalWidget());
+            if (!busy)
+                return;
+            watch.stop();
+            QTest::keyClick(busy, Qt::Key_Escape);
+            busy->close();
+            dismissed = !busy->isVisible();
+        });
+        watch.start(10);
+        tab->findChild<QPushButton*>("query_btn")->click();
+        QVERIFY(!dismissed);
+        QVERIFY(!text(tab.get(), "total_page").isEmpty());
+
+        const int requests = gatewayRequests(m_gateway, "Account.Pay.listPay").size();
+        tab->findChild<QPushButton*>("next_page_btn")->click();
+        QCOMPARE(gatewayRequests(m_gateway, "Account.Pay.listPay").size(), requests + 1);
+        QCOMPARE(gatewayRequestFields(m_gateway, "Account.Pay.listPay", requests).value("p").toString(), QString("2"));
+        QCOMPARE(text(tab.get(), "current_page"), QString("2"));
     }
 
     void columnsFollowTheSwitches_data()
