@@ -77,6 +77,14 @@ OrderRow orderRow(const Order& order)
     return row;
 }
 
+bool answersQuery(const QByteArray& reply)
+{
+    if (!gateway::hasContent(reply))
+        return false;
+    const QJsonValue code = gateway::replyContent(reply).value(QLatin1String("code"));
+    return code.isUndefined() || gateway::jsonInt(code) == 1;
+}
+
 ListPayPage readListPay(const QByteArray& reply)
 {
     const QJsonObject content = gateway::replyContent(reply);

@@ -34,6 +34,12 @@ struct OrderRow
 };
 OrderRow orderRow(const Order& order);
 
+// Whether a reply of "Account.Pay.listPay" or "Account.Pay.listSum" answers the query: a "content"
+// object without a "code" other than 1. An error page, "{}", or the gateway declining (an expired
+// login, a field it could not read: a code and its "msg") is no page and no totals; read as one, it
+// would show an empty period with zero sums.
+bool answersQuery(const QByteArray& reply);
+
 // An "Account.Pay.listPay" reply: the per-channel labels, the page count and the page's orders.
 struct ListPayPage
 {

@@ -123,9 +123,9 @@ void FormJiaoYiCX::listPay(int page)
 void FormJiaoYiCX::slot_requestFinished(bool bSuccess, const QByteArray& byteResult)
 {
     loadingDialog->accept();
-    // An error page, "{}" or text that is not JSON is no page of orders: the one shown stays, rather
-    // than an empty list that would read as "no payments".
-    if (!bSuccess || !gateway::hasContent(byteResult)) {
+    // An error page, "{}", text that is not JSON or the gateway's refusal is no page of orders: the
+    // one shown stays, rather than an empty list that would read as "no payments".
+    if (!bSuccess || !query::answersQuery(byteResult)) {
         MessageBox::critical(this, QStringLiteral("错误提示"), QStringLiteral("数据查询失败，请检查网络设置"));
         return;
     }

@@ -111,6 +111,25 @@ private slots:
                  QStringList({"0.00", "0.00", "0.00", "0", "0"}));
     }
 
+    void whatAnswersAQuery_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<bool>("answers");
+        QTest::newRow("a page") << content("'code':1,'total_page':0,'listpay':[]") << true;
+        QTest::newRow("no code") << content("'total_page':0") << true;
+        QTest::newRow("code as text") << content("'code':'1','allmoney':'0'") << true;
+        QTest::newRow("refused") << content("'code':0,'msg':'参数格式错误','listpay':[]") << false;
+        QTest::newRow("login expired") << content("'code':-1,'msg':'登录已失效，请重新登录'") << false;
+        QTest::newRow("empty object") << QByteArray("{}") << false;
+        QTest::newRow("not JSON") << QByteArray("<html>502 Bad Gateway</html>") << false;
+    }
+    void whatAnswersAQuery()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(bool, answers);
+        QCOMPARE(query::answersQuery(reply), answers);
+    }
+
     void itemsOfAnOrder()
     {
         const query::CardsReply cards = query::readCards(
