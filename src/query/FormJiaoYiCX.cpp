@@ -244,6 +244,12 @@ void FormJiaoYiCX::onBtnPrinterClicked()
     const QJsonObject order = senderOrder();
     if (!Printer::readyFor(this, Printer::NotWanted::Tell))
         return;
+    // The row's order is no longer known (the list was emptied since): a slip of blanks would read
+    // as a receipt.
+    if (order.isEmpty()) {
+        MessageBox::critical(this, QStringLiteral("错误提示"), QStringLiteral("没有查到订单信息"));
+        return;
+    }
     Printer::printHtml(receipt::reprintReceipt(query::readOrder(order), SessionData::instance().operatorName(),
                                                DataConfig::instance().getServiceHotline()));
 }

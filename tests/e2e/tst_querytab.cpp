@@ -250,6 +250,12 @@ private slots:
             QCOMPARE(MessageBox::takeShown().value(0).text, QString("当前没有设置可用打印机,如需打印请先设置打印机"));
         }
         QVERIFY(writeDataIni(m_gateway, printerLine("CashierPDF")));
+
+        // The row's order is no longer known: the cashier is told, no slip of blanks comes out.
+        SessionData::instance().clearOrders();
+        cellButton(tab.get(), 2, reprint)->click();
+        QCOMPARE(Printer::takeJobs().size(), 0);
+        QCOMPARE(MessageBox::takeShown().value(0).text, QString("没有查到订单信息"));
     }
 
     void theItemDialogThenTheSamePageAgain()
