@@ -126,6 +126,14 @@ private slots:
         QCOMPARE(text(tab.get(), "total_rfee"), yuan(refundedFen));
         QCOMPARE(text(tab.get(), "total_page"), QString::number(pages));
         QCOMPARE(text(tab.get(), "current_page"), QString("1"));
+        // The totals line stands out at 18 pt, and what it says fits.
+        for (const char* name : {"label_7", "total_num", "label_10", "sk_total", "label_13", "total_rfee"}) {
+            auto* label = tab->findChild<QLabel*>(name);
+            QCOMPARE(label->font().pointSize(), 18);
+            const QSize needed = label->sizeHint();
+            QVERIFY2(needed.width() <= label->width() && needed.height() <= label->height(),
+                     qPrintable(QStringLiteral("%1 needs %2x%3").arg(name).arg(needed.width()).arg(needed.height())));
+        }
 
         // Newest first: the last payment made here heads the page, refunded in full.
         auto* table = tab->findChild<QTableWidget*>("tableWidget");
