@@ -15,11 +15,6 @@
 #include "widgets/WindowDragger.h"
 
 namespace {
-QString unixSeconds(const QDateTime& dateTime)
-{
-    return QString::number(dateTime.toSecsSinceEpoch());
-}
-
 QString sessionText(const QJsonObject& object, const char* key)
 {
     return gateway::jsonText(object.value(QLatin1String(key)));
@@ -60,14 +55,20 @@ void myTrade::on_btnClose_clicked()
     close();
 }
 
+myTrade::Period myTrade::periodShown() const
+{
+    return {ui->time1->dateTime().toSecsSinceEpoch(), ui->time2->dateTime().toSecsSinceEpoch()};
+}
+
 void myTrade::getHttpRecord()
 {
     auto* request = new HttpFun;
     m_latestRequest = request;
+    m_latestPeriod = periodShown();
     connect(request, &HttpFun::signal_requestFinished, this, &myTrade::slot_requestFinished);
     request->post(gateway::gatewayUrl(),
-                  gateway::listSumBody(SessionData::instance().token(), unixSeconds(ui->time1->dateTime()),
-                                       unixSeconds(ui->time2->dateTime())));
+                  gateway::listSumBody(SessionData::instance().token(), QString::number(m_latestPeriod.first),
+                                       QString::number(m_latestPeriod.second)));
 }
 
 void myTrade::getPrintTime()
@@ -85,11 +86,13 @@ void myTrade::slot_requestFinished(bool bSuccess, const QByteArray& byteResult)
     // for the period the edits show now may fill the labels.
     if (sender() != m_latestRequest)
         return;
-    // An error page, "{}" or text that is not JSON holds no totals: not a shift of zeros.
-    if (!bSuccess || !gateway::hasContent(byteResult)) {
+    // An error page, "{}", text that is not JSON or the gateway's refusal holds no totals: not a
+    // shift of zeros.
+    if (!bSuccess || !query::answersQuery(byteResult)) {
         MessageBox::critical(this, QStringLiteral("错误提示"), QStringLiteral("数据查询失败，请检查网络设置"));
         return;
     }
+    m_totalsPeriod = m_latestPeriod;
     const query::ListSum sum = query::readListSum(byteResult);
     const SessionData& session = SessionData::instance();
     ui->lbltime->setText(sum.time1);
@@ -126,8 +129,9 @@ void myTrade::solt_getPrintTime(bool bSuccess, const QByteArray& byteResult)
 
 void myTrade::logPrint()
 {
-    const QByteArray body = gateway::logPrintBody(SessionData::instance().token(), unixSeconds(ui->time1->dateTime()),
-                                                  unixSeconds(ui->time2->dateTime()));
+    const Period period = periodShown();
+    const QByteArray body = gateway::logPrintBody(SessionData::instance().token(), QString::number(period.first),
+                                                  QString::number(period.second));
     qCDebug(lcGateway).noquote() << "print log" << body;
     // Nobody waits for the answer: the slip is printed whatever the gateway says.
     (new HttpFun)->post(gateway::gatewayUrl(), body);
@@ -135,6 +139,15 @@ void myTrade::logPrint()
 
 void myTrade::on_btnPrint_clicked()
 {
+    // The gateway takes a logged period as handed over: only the totals it gave for the period the
+    // edits show may be logged and printed, never empty labels, zeros or another period's sums.
+    if (m_totalsPeriod != periodShown()) {
+        // After a failure nothing else would ask again until an edit changes.
+        if (!m_latestRequest)
+            getHttpRecord();
+        MessageBox::warning(this, QStringLiteral("提示信息"), QStringLiteral("收银汇总尚未查到，请稍候再打印"));
+        return;
+    }
     // The period is recorded as handed over even when no slip can be printed: the shift ends with
     // the press, and the next proposal starts where this one ended.
     logPrint();

@@ -2,9 +2,11 @@
 
 #include <QDateTime>
 #include <QDialog>
+#include <QPair>
 #include <QPointer>
 
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class myTrade;
@@ -40,9 +42,16 @@ private slots:
     void on_time2_dateTimeChanged(const QDateTime& dateTime);
 
 private:
+    // A period as sent to the gateway: the two edits in Unix seconds.
+    using Period = QPair<qint64, qint64>;
+    Period periodShown() const;
+
     std::unique_ptr<Ui::myTrade> ui;
     // False while the constructor sets the edits, which must not ask for totals yet.
     bool periodReady = false;
     // The totals request whose reply fills the labels; replies to earlier ones are dropped.
     QPointer<HttpFun> m_latestRequest;
+    Period m_latestPeriod;
+    // The period whose totals the labels show; none until the gateway's first answer.
+    std::optional<Period> m_totalsPeriod;
 };

@@ -254,6 +254,14 @@ private slots:
         QCOMPARE(boxes.at(0).text, QString("数据查询失败，请检查网络设置"));
         QCOMPARE(label(&dialog, "lblssje"), shown);
 
+        // The labels are not the totals of the period shown: nothing is logged or printed, and the
+        // totals are asked for again.
+        QTest::mouseClick(dialog.findChild<QPushButton*>("btnPrint"), Qt::LeftButton);
+        QCOMPARE(Printer::takeJobs().size(), 0);
+        QCOMPARE(MessageBox::takeShown().value(0).text, QString("收银汇总尚未查到，请稍候再打印"));
+        QTRY_VERIFY(label(&dialog, "lbltime").endsWith("00:00:03"));
+        QCOMPARE(requestCount("Account.Print.logPrint"), 0);
+
         // The print log fails: nobody waits for it, the slip is printed and the question asked.
         QVERIFY(!m_gateway.adminPost("respond?action=Account.Print.logPrint&status=500").isNull());
         QTest::mouseClick(dialog.findChild<QPushButton*>("btnPrint"), Qt::LeftButton);
@@ -281,6 +289,33 @@ private slots:
                      .isNull());
         myTrade same;
         QTRY_COMPARE(requestCount("Account.Pay.listSum"), summed + 1);
+    }
+
+    // Before the totals of the period shown have come, or when the gateway declined to give them,
+    // the period is not handed over and no slip is printed.
+    void noSlipWithoutTheTotals_data()
+    {
+        QTest::addColumn<QByteArray>("control");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::newRow("still asking") << QByteArray("delay?action=Account.Pay.listSum&ms=3000&count=0") << QByteArray();
+        QTest::newRow("refused") << QByteArray("respond?action=Account.Pay.listSum&count=0")
+                                 << QByteArray(R"({"content":{"code":-1,"msg":"登录已失效，请重新登录"}})");
+    }
+    void noSlipWithoutTheTotals()
+    {
+        QFETCH(QByteArray, control);
+        QFETCH(QByteArray, reply);
+        QVERIFY(!m_gateway.adminPost(control, reply).isNull());
+        myTrade dialog;
+        dialog.show();
+        QTRY_VERIFY(requestCount("Account.Pay.listSum") > 0);
+        QTest::qWait(300);
+        QTest::mouseClick(dialog.findChild<QPushButton*>("btnPrint"), Qt::LeftButton);
+        QCOMPARE(Printer::takeJobs().size(), 0);
+        QCOMPARE(MessageBox::takeShown().last().text, QString("收银汇总尚未查到，请稍候再打印"));
+        QTest::qWait(300);
+        QCOMPARE(requestCount("Account.Print.logPrint"), 0);
+        QCOMPARE(label(&dialog, "lblssje"), QString());
     }
 
     void noPrinter_data()
