@@ -168,9 +168,10 @@ void myTrade::on_btnPrint_clicked()
     Printer::printHtml(receipt::cashierSummaryReceipt(summary, QDateTime::currentDateTime(),
                                                       DataConfig::instance().getServiceHotline()));
 
-    if (MessageBox::ask(this, MessageBox::Question, QStringLiteral("退出程序"),
-                        QStringLiteral("是否要退出程序重新登陆?"), QStringLiteral("是"),
-                        QStringLiteral("否")) != MessageBox::Accepted)
+    // No default: a stray Return (a scanner's, or one typed a moment late) must not end the program.
+    if (MessageBox::askWithoutDefault(this, MessageBox::Question, QStringLiteral("退出程序"),
+                                      QStringLiteral("是否要退出程序重新登陆?"), QStringLiteral("是(&Y)"),
+                                      QStringLiteral("否(&N)")) != MessageBox::Accepted)
         return;
     close();
     emit quitRequested();

@@ -164,6 +164,7 @@ private slots:
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown.at(0).title, QString("退出程序"));
         QCOMPARE(shown.at(0).text, QString("是否要退出程序重新登陆?"));
+        QVERIFY(shown.at(0).withoutDefault); // a stray Return does not end the program
         QCOMPARE(quit.count(), 0);
         QVERIFY(dialog.isVisible());
         QTRY_COMPARE(requestCount("Account.Print.logPrint"), 1);

@@ -342,10 +342,11 @@ private slots:
         // Both WeChat sales of the shift, and the cent refunded.
         QVERIFY2(printed.contains(QStringLiteral("微信金额：￥35.95元")), qPrintable(printed));
         QVERIFY2(printed.contains(QStringLiteral("微信退款：￥0.01元")), qPrintable(printed));
-        // Then the question whether the shift ends the program: 是, its default, ends it.
+        // Then the question whether the shift ends the program: it has no default, so Alt+Y, the
+        // shortcut of 是(&Y), ends it.
         QTRY_VERIFY_WITH_TIMEOUT(isVisible(QStringLiteral("退出程序")), kWaitMs);
         QVERIFY(activate(QStringLiteral("退出程序")));
-        QVERIFY(xdotool({"key", "Return"}));
+        QVERIFY(xdotool({"key", "alt+y"}));
         QTRY_VERIFY_WITH_TIMEOUT(visibleWindows(kMain).isEmpty(), kWaitMs);
         m_ready = true;
     }
