@@ -157,7 +157,8 @@ void FormCS::slot_requestFinished(ChargeOperation::Outcome outcome, const QJsonO
 
 void FormCS::complete(const QJsonObject& content)
 {
-    if (m_amountEdit)
+    // The till may have sent the next sale's amount while this one was being charged: that one stays.
+    if (m_amountEdit && m_amountEdit->text() == m_amountText)
         m_amountEdit->clear();
     close();
     auto* result = new FormTradeInfo(content, nullptr);

@@ -31,7 +31,8 @@ public:
     FormCS(QWidget* parent, const QString& amountText);
     ~FormCS() override;
 
-    // The collection tab's amount display, cleared once the payment succeeded.
+    // The collection tab's amount display, cleared once the payment succeeded if it still shows the
+    // amount charged.
     void setAmountEdit(QLineEdit* amountEdit) { m_amountEdit = amountEdit; }
 
     qint64 moneyFen() const { return m_moneyFen; }

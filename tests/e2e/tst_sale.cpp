@@ -298,9 +298,12 @@ private slots:
         QTest::keyClick(scanning, Qt::Key_Escape);
         scanning->findChild<QPushButton*>("close_btn")->click();
         QVERIFY(scanning->isVisible());
+        // Meanwhile the next sale's amount replaces the display: the success does not clear it.
+        tab.setAmountText("35.00");
         QTRY_VERIFY_WITH_TIMEOUT(tradeResult(), 5000);
         QTest::qWait(300);
         QCOMPARE(gatewayRequests(m_gateway, "Pay.Ace.scanpay").size(), 1);
+        QCOMPARE(tab.amountText(), QString("35.00"));
     }
 
     void failuresLeaveTheWindowReadyForAnotherScan()
