@@ -17,6 +17,7 @@
 #include "widgets/Printer.h"
 #include "widgets/WindowDragger.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 FormTradeInfo::FormTradeInfo(const QJsonObject& content, QWidget* parent)
@@ -54,6 +55,9 @@ FormTradeInfo::FormTradeInfo(const QJsonObject& content, QWidget* parent)
     // Laying out and spooling the receipt takes about a tenth of a second: the cashier sees the
     // result first, and the receipt follows.
     afterFirstPaint(this, [this] { printReceiptIfDue(); });
+    // The program may end before the window is ever painted (or deleted): the receipt is owed all
+    // the same.
+    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, &FormTradeInfo::printReceiptIfDue);
 }
 
 FormTradeInfo::~FormTradeInfo()

@@ -140,6 +140,18 @@ private slots:
         QCOMPARE(MessageBox::takeShown().size(), 0);
     }
 
+    // The program ends with the window neither painted nor deleted: the receipt still comes, once.
+    void aWindowLeftOpenAtQuitStillPrintsOnce()
+    {
+        auto* result = new FormTradeInfo(paymentReply("WECHAT", "500"));
+        QTimer::singleShot(0, [] { QCoreApplication::quit(); });
+        QCoreApplication::exec();
+        QCOMPARE(Printer::takeJobs().size(), 1);
+        delete result;
+        QCOMPARE(Printer::takeJobs().size(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(doPrints(), 1, 5000);
+    }
+
     void noReceiptWithoutAPrinter_data()
     {
         QTest::addColumn<QString>("printer");
