@@ -3,6 +3,7 @@
 #include "core/Money.h"
 
 #include <QJsonDocument>
+#include <QLocale>
 
 #include <cmath>
 
@@ -45,7 +46,9 @@ QString jsonText(const QJsonValue& value)
         qint64 whole = 0;
         if (wholeNumber(value.toDouble(), &whole))
             return QString::number(whole);
-        return QString::number(value.toDouble(), 'g', 17);
+        // The fewest digits that read back as the same number: 0.1 as the gateway wrote it, not
+        // 0.10000000000000001.
+        return QString::number(value.toDouble(), 'g', QLocale::FloatingPointShortest);
     }
     case QJsonValue::Bool:
         return value.toBool() ? QStringLiteral("true") : QStringLiteral("false");

@@ -67,11 +67,12 @@ private slots:
     void textOfAnyValue()
     {
         const QJsonObject o = replyContent("{\"content\":{\"s\":\"abc\",\"id\":1001,\"big\":9007199254740993,\"neg\":-"
-                                           "7,\"frac\":12.5,\"t\":true,\"n\":null,\"a\":[1]}}");
+                                           "7,\"frac\":12.5,\"tenth\":0.1,\"t\":true,\"n\":null,\"a\":[1]}}");
         QCOMPARE(jsonText(o.value("s")), QString("abc"));
         QCOMPARE(jsonText(o.value("id")), QString("1001"));
         QCOMPARE(jsonText(o.value("neg")), QString("-7"));
         QCOMPARE(jsonText(o.value("frac")), QString("12.5"));
+        QCOMPARE(jsonText(o.value("tenth")), QString("0.1"));
         QCOMPARE(jsonText(o.value("t")), QString("true"));
         QCOMPARE(jsonText(o.value("n")), QString());
         QCOMPARE(jsonText(o.value("a")), QString());
