@@ -18,6 +18,7 @@
 #include "widgets/ButtonStyles.h"
 #include "widgets/MessageBox.h"
 #include "widgets/ModalLoop.h"
+#include "widgets/PlainText.h"
 #include "widgets/WindowDragger.h"
 
 #include <QButtonGroup>
@@ -40,6 +41,7 @@ MainWindow::MainWindow(QWidget* parent)
       m_serial(new SerialPassThrough(this))
 {
     ui->setupUi(this);
+    showLabelsAsPlainText(this);
     setStyleSheet(QStringLiteral("QWidget:focus{outline: none;}"));
     setUpFramelessWindow(this);
 

@@ -7,6 +7,7 @@
 #include "widgets/ButtonStyles.h"
 #include "widgets/Keys.h"
 #include "widgets/MessageBox.h"
+#include "widgets/PlainText.h"
 #include "widgets/WindowDragger.h"
 
 namespace {
@@ -20,6 +21,7 @@ CardDialog::CardDialog(QWidget* parent, const QString& orderNo, const QString& s
       ui(std::make_unique<Ui::CardDialog>())
 {
     ui->setupUi(this);
+    showLabelsAsPlainText(this);
     setStyleSheet(kDialogStyle);
     setUpFramelessWindow(this);
     const QString buttonStyle = imageButtonStyle(QStringLiteral("query_nor.png"), QStringLiteral("query_pre.png"),

@@ -10,6 +10,7 @@
 #include "widgets/ButtonStyles.h"
 #include "widgets/Keys.h"
 #include "widgets/MessageBox.h"
+#include "widgets/PlainText.h"
 #include "widgets/WindowDragger.h"
 
 #include <QJsonArray>
@@ -22,6 +23,7 @@ const QString kButtonStyle = imageButtonStyle(QStringLiteral("select_shop_nor.pn
 SelectShopDialog::SelectShopDialog(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::SelectShopDialog>())
 {
     ui->setupUi(this);
+    showLabelsAsPlainText(this);
     ui->pushButton->setStyleSheet(kButtonStyle);
     ui->pushButton_2->setStyleSheet(kButtonStyle);
     ui->pushButton->setShortcut(keypadEnterKey());

@@ -15,6 +15,7 @@
 #include "widgets/ButtonStyles.h"
 #include "widgets/Keys.h"
 #include "widgets/MessageBox.h"
+#include "widgets/PlainText.h"
 #include "widgets/Printer.h"
 #include "widgets/WindowDragger.h"
 
@@ -40,6 +41,7 @@ RefundSureDialog::RefundSureDialog(QWidget* parent, const Order& order, bool ear
       m_earlierRefundUnknown(earlierRefundUnknown)
 {
     ui->setupUi(this);
+    showLabelsAsPlainText(this);
     ui->btnOk->setShortcut(QKeySequence(Qt::Key_Return));
     ui->btnOk1->setShortcut(keypadEnterKey());
     // btnOk1 only carries the keypad's Enter: it lies under btnOk, so the cashier sees one confirm
@@ -103,7 +105,7 @@ void RefundSureDialog::slot_requestFinished(bool bSuccess, const QByteArray& byt
     for (int i = 0; i < cards.items.size(); ++i) {
         auto* box = new QCheckBox(cards.items.at(i).cardNo, ui->scrollAreaWidgetContents);
         box->setStyleSheet(QStringLiteral("font: 75 16pt;"));
-        box->setToolTip(box->text());
+        box->setToolTip(plainToolTip(box->text()));
         box->setGeometry(kItemLeft + kItemPitch * (i % kItemColumns), kItemTop + kItemLine * (i / kItemColumns),
                          kItemPitch - 5, kItemLine - kItemTop);
         // Handed back before: shown, but neither ticked by "select all" nor sent again.

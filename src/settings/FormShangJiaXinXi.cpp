@@ -4,12 +4,14 @@
 #include "net/SessionData.h"
 #include "ui_FormShangJiaXinXi.h"
 #include "widgets/ButtonStyles.h"
+#include "widgets/PlainText.h"
 
 #include <QJsonObject>
 
 FormShangJiaXinXi::FormShangJiaXinXi(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::FormShangJiaXinXi>())
 {
     ui->setupUi(this);
+    showLabelsAsPlainText(this);
     const SessionData& session = SessionData::instance();
     const QJsonObject user = session.userInfo();
     ui->sy_label->setText(session.operatorName());

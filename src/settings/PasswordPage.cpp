@@ -21,6 +21,7 @@ PasswordPage::PasswordPage(QWidget* parent)
 
 void PasswordPage::setUpPage(QLabel* lblzh, QPushButton* btnOk)
 {
+    lblzh->setTextFormat(Qt::PlainText);
     lblzh->setText(m_account);
     btnOk->setStyleSheet(imageButtonStyle(QStringLiteral("query_nor.png"), QStringLiteral("query_pre.png"),
                                           QStringLiteral("color:white;")));

@@ -4,11 +4,13 @@
 #include "net/PasswordActions.h"
 #include "net/SessionData.h"
 #include "ui_SetRefundPwdDialog.h"
+#include "widgets/PlainText.h"
 
 SetRefundPwdDialog::SetRefundPwdDialog(QWidget* parent)
     : PasswordPage(parent), ui(std::make_unique<Ui::SetRefundPwdDialog>())
 {
     ui->setupUi(this);
+    showLabelsAsPlainText(this);
     setUpPage(ui->lblzh, ui->btnOk);
     post(&SetRefundPwdDialog::onQuestionResult, gateway::getQuestionBody(SessionData::instance().token()));
 }
@@ -43,6 +45,6 @@ void SetRefundPwdDialog::onQuestionResult(bool bSuccess, const QByteArray& byteR
     ui->txtQuestion->setText(question);
     // A disabled field cannot be scrolled: show the question's beginning, and all of it on hover.
     ui->txtQuestion->setCursorPosition(0);
-    ui->txtQuestion->setToolTip(question);
+    ui->txtQuestion->setToolTip(plainToolTip(question));
     ui->txtQuestion->setEnabled(false);
 }

@@ -106,6 +106,8 @@ MessageBox::Answer MessageBox::present(QWidget* parent, Icon icon, const QString
     }
 
     QMessageBox box(toolkitIcon(icon), title, text, QMessageBox::NoButton, parent);
+    // Many texts carry the gateway's own words ("msg"): shown as they are, never as markup.
+    box.setTextFormat(Qt::PlainText);
     if (stayOnTop)
         box.setWindowFlags(box.windowFlags() | Qt::WindowStaysOnTopHint);
     QPushButton* accept = box.addButton(buttons.value(0), QMessageBox::AcceptRole);
