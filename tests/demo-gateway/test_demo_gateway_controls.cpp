@@ -110,6 +110,8 @@ private:
 
     QJsonObject controls() const { return QJsonDocument::fromJson(m_gw->adminGet("/admin/controls").body).object(); }
 
+    QByteArray host() const { return "Host: 127.0.0.1:" + QByteArray::number(m_gw->port()) + "\r\n"; }
+
 private slots:
     void initTestCase()
     {
@@ -272,10 +274,58 @@ private slots:
         // inside the server's 5 s read timeout, and not as a 400 after it.
         QFETCH(QByteArray, target);
         QFETCH(QByteArray, replyPart);
-        const QByteArray request = "POST " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
+        const QByteArray request = "POST " + target + " HTTP/1.1\r\n" + host() + "Connection: close\r\n\r\n";
         const QByteArray reply = rawExchange(m_gw->port(), request, 3000);
         QVERIFY2(reply.startsWith("HTTP/1.1 200 "), reply.constData());
         QVERIFY2(reply.contains(replyPart), reply.constData());
+    }
+
+    void controlsRefuseWebPages_data()
+    {
+        // Who the request says it is for (PORT: the gateway's), a browser's own headers, and what
+        // the control must answer.
+        QTest::addColumn<QByteArray>("hostLine");
+        QTest::addColumn<QByteArray>("pageHeaders");
+        QTest::addColumn<int>("status");
+        QTest::newRow("loopback address") << QByteArray("Host: 127.0.0.1:PORT") << QByteArray() << 200;
+        QTest::newRow("localhost") << QByteArray("Host: LocalHost:PORT") << QByteArray() << 200;
+        QTest::newRow("other loopback address") << QByteArray("Host: 127.1.2.3:PORT") << QByteArray() << 200;
+        QTest::newRow("IPv6 loopback") << QByteArray("Host: [::1]:PORT") << QByteArray() << 200;
+        QTest::newRow("address typed into a browser")
+            << QByteArray("Host: 127.0.0.1:PORT") << QByteArray("Sec-Fetch-Site: none\r\n") << 200;
+        QTest::newRow("name rebound to loopback") << QByteArray("Host: shop.example:PORT") << QByteArray() << 403;
+        QTest::newRow("name ending like loopback") << QByteArray("Host: 127.0.0.1.example:PORT") << QByteArray() << 403;
+        QTest::newRow("name starting like loopback") << QByteArray("Host: localhost.example:PORT") << QByteArray() << 403;
+        QTest::newRow("other port") << QByteArray("Host: 127.0.0.1:1") << QByteArray() << 403;
+        QTest::newRow("no port") << QByteArray("Host: 127.0.0.1") << QByteArray() << 403;
+        QTest::newRow("no Host") << QByteArray() << QByteArray() << 403;
+        QTest::newRow("cross-site page") << QByteArray("Host: 127.0.0.1:PORT")
+                                         << QByteArray("Origin: http://shop.example\r\n") << 403;
+        QTest::newRow("sandboxed page") << QByteArray("Host: 127.0.0.1:PORT") << QByteArray("Origin: null\r\n") << 403;
+        QTest::newRow("page on the same address")
+            << QByteArray("Host: 127.0.0.1:PORT") << QByteArray("Origin: http://127.0.0.1:PORT\r\n") << 403;
+        QTest::newRow("page without Origin") << QByteArray("Host: 127.0.0.1:PORT")
+                                             << QByteArray("Sec-Fetch-Site: cross-site\r\n") << 403;
+    }
+    void controlsRefuseWebPages()
+    {
+        // A page's form posts text/plain, which needs no permission from the server: it would plant
+        // a login reply.
+        QFETCH(QByteArray, hostLine);
+        QFETCH(QByteArray, pageHeaders);
+        QFETCH(int, status);
+        const QByteArray port = QByteArray::number(m_gw->port());
+        const QByteArray planted = R"({"content":{"code":1,"token":"planted","id":"10001"}})";
+        const QByteArray request = "POST /admin/respond?action=Share.Ace.login HTTP/1.1\r\n" +
+                                   (hostLine.isEmpty() ? QByteArray() : hostLine.replace("PORT", port) + "\r\n") +
+                                   QByteArray(pageHeaders).replace("PORT", port) +
+                                   "Content-Type: text/plain\r\nConnection: close\r\nContent-Length: " +
+                                   QByteArray::number(planted.size()) + "\r\n\r\n" + planted;
+        const QByteArray reply = rawExchange(m_gw->port(), request, 3000);
+        QVERIFY2(reply.startsWith("HTTP/1.1 " + QByteArray::number(status) + " "), reply.constData());
+        QCOMPARE(controls().value("replies").toArray().size(), status == 200 ? 1 : 0);
+        if (status != 200)
+            QVERIFY(m_gw->login("demo", "demo123") != "planted");
     }
 
     void badControlParametersAreRefused_data()

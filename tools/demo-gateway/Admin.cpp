@@ -7,7 +7,10 @@
 
 #include <httplib.h>
 
+#include <algorithm>
+#include <cctype>
 #include <set>
+#include <string_view>
 
 namespace {
 
@@ -21,6 +24,58 @@ bool fromLoopback(const httplib::Request& request)
 {
     const std::string& address = request.remote_addr;
     return address.rfind("127.", 0) == 0 || address == "::1" || address.rfind("::ffff:127.", 0) == 0;
+}
+
+// 127.0.0.0/8 written as four decimal parts.
+bool isLoopbackIPv4(std::string_view name)
+{
+    if (name.rfind("127.", 0) != 0)
+        return false;
+    for (int parts = 1;; ++parts) {
+        const std::size_t dot = name.find('.');
+        const std::optional<std::int64_t> part = parseDecimal(name.substr(0, dot));
+        if (!part || *part > 255 || parts > 4)
+            return false;
+        if (dot == std::string_view::npos)
+            return parts == 4;
+        name.remove_prefix(dot + 1);
+    }
+}
+
+// A Host header that names this machine's loopback interface and the port the request came in on
+// (or no port, when that is the scheme's own). A page whose name was pointed at 127.0.0.1 (DNS
+// rebinding) still sends its own name here.
+bool namesLoopback(const std::string& host, int localPort)
+{
+    std::string_view name = host;
+    std::string_view port;
+    const std::size_t close = host.rfind(']');
+    const std::size_t colon = host.rfind(':');
+    if (colon != std::string::npos && (close == std::string::npos || colon > close)) {
+        name = std::string_view(host).substr(0, colon);
+        port = std::string_view(host).substr(colon + 1);
+    }
+    std::string lower(name);
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (lower != "localhost" && lower != "[::1]" && !isLoopbackIPv4(lower))
+        return false;
+    if (port.empty())
+        return localPort == 80 || localPort == 443;
+    return parseDecimal(port) == std::optional<std::int64_t>(localPort);
+}
+
+std::optional<std::string> adminRefusal(const httplib::Request& request)
+{
+    if (!fromLoopback(request))
+        return "test controls answer on the loopback interface only";
+    if (!namesLoopback(request.get_header_value("Host"), request.local_port))
+        return "test controls answer only to a Host of this machine's loopback address and port";
+    // Browsers mark what a page sends: an Origin on every POST and cross-origin call, and
+    // Sec-Fetch-Site on every request ("none" only for an address the user typed in).
+    const std::string fetchSite = request.get_header_value("Sec-Fetch-Site");
+    if (request.has_header("Origin") || (request.has_header("Sec-Fetch-Site") && fetchSite != "none"))
+        return "test controls do not answer web pages";
+    return std::nullopt;
 }
 
 // Admin parameters come from the query string only, so a canned body can never be read as one.
@@ -72,15 +127,18 @@ Json tableRows(Database& db, const std::string& table)
 
 } // namespace
 
+bool refusedAdminRequest(const httplib::Request& request, httplib::Response& response)
+{
+    if (request.path.rfind("/admin/", 0) != 0)
+        return false;
+    const std::optional<std::string> refusal = adminRefusal(request);
+    if (refusal)
+        reply(response, Json::object().set("error", *refusal), 403);
+    return refusal.has_value();
+}
+
 void registerAdminRoutes(httplib::Server& server, Gateway& gateway, Controls& controls)
 {
-    server.set_pre_routing_handler([](const httplib::Request& request, httplib::Response& response) {
-        if (request.path.rfind("/admin/", 0) != 0 || fromLoopback(request))
-            return httplib::Server::HandlerResponse::Unhandled;
-        reply(response, Json::object().set("error", "test controls answer on the loopback interface only"), 403);
-        return httplib::Server::HandlerResponse::Handled;
-    });
-
     server.Get("/admin/controls",
                [&](const httplib::Request&, httplib::Response& response) { reply(response, controls.describe()); });
 

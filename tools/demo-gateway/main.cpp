@@ -136,6 +136,10 @@ int main(int argc, char** argv)
     server->set_payload_max_length(1 << 20);
     // Slow-action controls hold a worker each while they wait; keep plenty for everyone else.
     server->new_task_queue = [] { return new httplib::ThreadPool(32); };
+    server->set_pre_routing_handler([](const httplib::Request& request, httplib::Response& response) {
+        return refusedAdminRequest(request, response) ? httplib::Server::HandlerResponse::Handled
+                                                   : httplib::Server::HandlerResponse::Unhandled;
+    });
     postRoute(*server, "/api.php/Gateway/index",
               [&](const httplib::Request& request, httplib::Response& response) { gateway.handle(request, response); });
     registerAdminRoutes(*server, gateway, controls);
