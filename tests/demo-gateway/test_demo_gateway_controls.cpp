@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <QtTest>
 
 #include <arpa/inet.h>
@@ -256,6 +257,51 @@ private slots:
         QCOMPARE(QJsonDocument::fromJson(m_gw->adminGet("/admin/requests").body).array().size(), 2);
         QCOMPARE(m_gw->adminPost("/admin/reset").status, 200);
         QVERIFY(QJsonDocument::fromJson(m_gw->adminGet("/admin/requests").body).array().isEmpty());
+    }
+
+    void requestLogBlanksPasswords_data()
+    {
+        // The secret is percent-encoded into each body; "fields" are what the log must show.
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QStringList>("fields");
+        const QByteArray v = "version=3.0&action=";
+        QTest::newRow("login") << v + "Share.Ace.login&uname=demo&pword=SECRET"
+                               << QStringList{"uname=demo", "pword=***"};
+        QTest::newRow("refund") << v + "Account.Pay.refund&token=t&refundmoney=1&tradeno=T1&cardno=&pwd=SECRET"
+                                << QStringList{"tradeno=T1", "cardno=", "pwd=***"};
+        QTest::newRow("login password change")
+            << v + "Share.Ace.editPassword&token=t&uname=demo&pword=SECRET&re_password=SECRET&"
+            << QStringList{"uname=demo", "pword=***", "re_password=***"};
+        QTest::newRow("refund password change")
+            << v + "Share.Ace.editRefundPassword1&token=t&uname=demo&pword=SECRET&re_password=SECRET&oldpwd=SECRET&"
+            << QStringList{"pword=***", "re_password=***", "oldpwd=***"};
+        QTest::newRow("security answer")
+            << v + "Share.Ace.setRefundPassword&token=t&uname=demo&pword=SECRET&re_password=SECRET&answer=SECRET"
+                   "&question=Q1&"
+            << QStringList{"pword=***", "re_password=***", "answer=***", "question=Q1"};
+        QTest::newRow("name percent-encoded") << v + "Share.Ace.login&uname=demo&p%77ord=SECRET"
+                                              << QStringList{"pword=***"};
+        QTest::newRow("field sent twice") << v + "Share.Ace.login&uname=demo&pword=SECRET&pword=SECRET2"
+                                          << QStringList{"pword=***"};
+        QTest::newRow("empty password stays empty") << v + "Share.Ace.login&pword=&uname=demo"
+                                                    << QStringList{"pword=", "uname=demo"};
+    }
+    void requestLogBlanksPasswords()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(QStringList, fields);
+        const QByteArray secret = QUrl::toPercentEncoding(QStringLiteral("S3cr3t&=+%中"));
+        QCOMPARE(m_gw->postBody(body.replace("SECRET", secret)).status, 200);
+        const QJsonArray logged = QJsonDocument::fromJson(m_gw->adminGet("/admin/requests").body).array();
+        QVERIFY(!logged.isEmpty());
+        const QJsonObject entry = logged.last().toObject();
+        for (const QString& field : fields) {
+            const QJsonValue value = entry.value("fields").toObject().value(field.section('=', 0, 0));
+            QCOMPARE(value.toString("(absent)"), field.section('=', 1));
+        }
+        // The raw body keeps no trace of it either.
+        const QByteArray dump = QJsonDocument(entry).toJson();
+        QVERIFY2(!dump.contains("S3cr3t"), dump.constData());
     }
 
     void postWithoutContentLengthHasAnEmptyBody_data()

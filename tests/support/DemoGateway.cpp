@@ -90,7 +90,9 @@ bool DemoGateway::start()
 {
     m_port = 0;
     m_process.setProgram(executable());
-    m_process.setArguments(QStringList{"--port", "0", "--db", databasePath(), "--quiet"} + m_extraArguments);
+    // The tests read back the passwords the client sent from the request log.
+    m_process.setArguments(QStringList{"--port", "0", "--db", databasePath(), "--quiet", "--log-passwords"} +
+                           m_extraArguments);
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start();
     if (!m_process.waitForStarted(10000)) {

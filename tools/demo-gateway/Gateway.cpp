@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
+#include <string_view>
 
 namespace {
 
@@ -35,6 +37,39 @@ Json wrap(Json reply, bool topLevel)
     return topLevel ? reply : Json::object().set("content", std::move(reply));
 }
 
+// The fields that carry a password (login, refund, and the old and new ones of every change) or
+// the security answer. The request log shows a value of theirs as "***", as the client's own log
+// does; an empty one stays empty.
+const char* const kSecretFields[] = {"pword", "re_password", "oldpwd", "pwd", "answer"};
+const char* const kBlanked = "***";
+
+bool isSecret(const std::string& name)
+{
+    return std::any_of(std::begin(kSecretFields), std::end(kSecretFields),
+                       [&](const char* secret) { return name == secret; });
+}
+
+// The raw body with the value of every secret field blanked, each occurrence of it (a field is
+// known by its decoded name, as the form decoder reads it).
+std::string blankSecrets(std::string_view body)
+{
+    std::string out;
+    out.reserve(body.size());
+    while (true) {
+        const std::size_t amp = body.find('&');
+        const std::string_view pair = body.substr(0, amp);
+        const std::size_t eq = pair.find('=');
+        if (eq != std::string_view::npos && eq + 1 < pair.size() && isSecret(percentDecode(pair.substr(0, eq))))
+            out.append(pair.substr(0, eq + 1)).append(kBlanked);
+        else
+            out.append(pair);
+        if (amp == std::string_view::npos)
+            return out;
+        out += '&';
+        body.remove_prefix(amp + 1);
+    }
+}
+
 } // namespace
 
 const Action* findAction(const std::string& name)
@@ -50,8 +85,8 @@ Json result(int code, const std::string& msg)
     return Json::object().set("code", code).set("msg", msg);
 }
 
-Gateway::Gateway(Store& store, Controls& controls, bool logRequests)
-    : m_store(store), m_controls(controls), m_logRequests(logRequests)
+Gateway::Gateway(Store& store, Controls& controls, bool logRequests, bool logPasswords)
+    : m_store(store), m_controls(controls), m_logRequests(logRequests), m_logPasswords(logPasswords)
 {}
 
 std::string Gateway::run(const std::string& actionName, const Form& form, std::int64_t now)
@@ -83,8 +118,8 @@ void Gateway::handle(const httplib::Request& request, httplib::Response& respons
     const std::int64_t now = nowSeconds();
     Json fields = Json::object();
     for (const auto& [key, value] : form.fields())
-        fields.set(key, value);
-    m_controls.record(action, fields, request.body, now);
+        fields.set(key, m_logPasswords || value.empty() || !isSecret(key) ? value : kBlanked);
+    m_controls.record(action, fields, m_logPasswords ? request.body : blankSecrets(request.body), now);
 
     const Controls::Plan plan = m_controls.take(action);
     if (plan.delayMs > 0)

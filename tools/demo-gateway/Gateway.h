@@ -17,7 +17,9 @@ struct Response;
 class Gateway
 {
 public:
-    Gateway(Store& store, Controls& controls, bool logRequests);
+    // logRequests: a line on stderr for each request. logPasswords: the request log of the test
+    // controls keeps passwords in clear (for tests that check what a client sent as one).
+    Gateway(Store& store, Controls& controls, bool logRequests, bool logPasswords);
 
     void handle(const httplib::Request& request, httplib::Response& response);
 
@@ -35,5 +37,6 @@ private:
     Store& m_store;
     Controls& m_controls;
     bool m_logRequests;
+    bool m_logPasswords;
     std::mutex m_mutex;
 };

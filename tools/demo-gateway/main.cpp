@@ -31,6 +31,8 @@ const char* const kUsage = R"(usage: demo-gateway [options]
   --cert FILE      serve HTTPS with this certificate (PEM) ...
   --key FILE       ... and this private key (PEM)
   --quiet          do not log each request on stderr
+  --log-passwords  keep passwords in clear in the request log of /admin/requests
+                   (for tests that check what a client sent; never with real ones)
   --help           show this text
 
 The first line written to stdout is the port the gateway listens on.
@@ -45,6 +47,7 @@ struct Options
     std::string cert;
     std::string key;
     bool quiet = false;
+    bool logPasswords = false;
 };
 
 [[noreturn]] void usageError(const std::string& message)
@@ -83,6 +86,8 @@ Options parseOptions(int argc, char** argv)
             options.key = value();
         } else if (arg == "--quiet") {
             options.quiet = true;
+        } else if (arg == "--log-passwords") {
+            options.logPasswords = true;
         } else {
             usageError("unknown option " + arg);
         }
@@ -129,7 +134,7 @@ int main(int argc, char** argv)
     }
 
     Controls controls;
-    Gateway gateway(*store, controls, !options.quiet);
+    Gateway gateway(*store, controls, !options.quiet, options.logPasswords);
     std::unique_ptr<httplib::Server> server = makeServer(options);
     server->set_tcp_nodelay(true);
     server->set_keep_alive_max_count(1000);
