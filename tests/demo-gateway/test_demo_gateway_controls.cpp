@@ -51,14 +51,18 @@ httplib::Result getFrom(const QByteArray& host, int port, const char* path)
     return cli.Get(path);
 }
 
-// Sends `request` as it is over a fresh connection and returns whatever comes back until the server
-// closes it or `ms` pass. The connection is never half-closed: a server still waiting for a body
-// sees no end of it.
-QByteArray rawExchange(int port, const QByteArray& request, int ms)
+// Sends `request` as it is over a fresh connection, then `piece` over and over until `streamBytes`
+// of it went out or the server stops taking it (closes, or reads nothing for 2 s; `streamed` says
+// how much went out), and returns whatever comes back until the server closes it or `ms` pass. The
+// connection is never half-closed: a server still waiting for a body sees no end of it.
+QByteArray rawExchange(int port, const QByteArray& request, int ms, const QByteArray& piece = {},
+                       qint64 streamBytes = 0, qint64* streamed = nullptr)
 {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
     if (fd < 0)
         return {};
+    const timeval sendTimeout{2, 0};
+    setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(quint16(port));
@@ -66,6 +70,16 @@ QByteArray rawExchange(int port, const QByteArray& request, int ms)
     QByteArray received;
     if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
         ::send(fd, request.constData(), size_t(request.size()), MSG_NOSIGNAL) == request.size()) {
+        qint64 sent = 0;
+        while (sent < streamBytes) {
+            const qint64 at = sent % piece.size();
+            const ssize_t n = ::send(fd, piece.constData() + at, size_t(piece.size() - at), MSG_NOSIGNAL);
+            if (n <= 0)
+                break;
+            sent += n;
+        }
+        if (streamed)
+            *streamed = sent;
         QElapsedTimer clock;
         clock.start();
         char buffer[4096];
@@ -372,6 +386,39 @@ private slots:
         QCOMPARE(controls().value("replies").toArray().size(), status == 200 ? 1 : 0);
         if (status != 200)
             QVERIFY(m_gw->login("demo", "demo123") != "planted");
+    }
+
+    void bodiesAreBounded_data()
+    {
+        // Each declares or streams far more than the 1 MiB a body may have.
+        QTest::addColumn<QByteArray>("head");
+        QTest::addColumn<bool>("streamed");
+        QTest::addColumn<int>("status");
+        const QByteArray respond = "POST /admin/respond?action=Account.Shop.listShop HTTP/1.1\r\n";
+        const QByteArray chunked = "Transfer-Encoding: chunked\r\n";
+        QTest::newRow("length declared") << respond + "Content-Length: 1048577\r\n" << false << 413;
+        QTest::newRow("length beyond any number")
+            << respond + "Content-Length: 99999999999999999999999\r\n" << false << 413;
+        QTest::newRow("chunked control") << respond + chunked << true << 413;
+        QTest::newRow("chunked action") << "POST /api.php/Gateway/index HTTP/1.1\r\n" + chunked << true << 413;
+        QTest::newRow("chunked to no route") << "POST /nowhere HTTP/1.1\r\n" + chunked << true << 413;
+        QTest::newRow("chunked PUT") << "PUT /admin/respond?action=Account.Shop.listShop HTTP/1.1\r\n" + chunked
+                                     << true << 405;
+    }
+    void bodiesAreBounded()
+    {
+        QFETCH(QByteArray, head);
+        QFETCH(bool, streamed);
+        QFETCH(int, status);
+        // 128 MiB in chunks of 1 MiB; what the sockets buffer on the way is a small part of it.
+        const QByteArray chunk = "100000\r\n" + QByteArray(1 << 20, 'x') + "\r\n";
+        qint64 sent = 0;
+        const QByteArray reply = rawExchange(m_gw->port(), head + host() + "\r\n", 5000, chunk,
+                                             streamed ? qint64(128) << 20 : 0, &sent);
+        QVERIFY2(reply.startsWith("HTTP/1.1 " + QByteArray::number(status) + " "), reply.left(200).constData());
+        QVERIFY2(sent < qint64(64) << 20, qPrintable(QString("the gateway read %1 MiB").arg(sent >> 20)));
+        QVERIFY(controls().value("replies").toArray().isEmpty());
+        QVERIFY(isShopList(listShop()));
     }
 
     void badControlParametersAreRefused_data()

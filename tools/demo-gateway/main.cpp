@@ -138,16 +138,18 @@ int main(int argc, char** argv)
     std::unique_ptr<httplib::Server> server = makeServer(options);
     server->set_tcp_nodelay(true);
     server->set_keep_alive_max_count(1000);
-    server->set_payload_max_length(1 << 20);
+    server->set_payload_max_length(kMaxBodyBytes);
     // Slow-action controls hold a worker each while they wait; keep plenty for everyone else.
     server->new_task_queue = [] { return new httplib::ThreadPool(32); };
     server->set_pre_routing_handler([](const httplib::Request& request, httplib::Response& response) {
-        return refusedAdminRequest(request, response) ? httplib::Server::HandlerResponse::Handled
-                                                   : httplib::Server::HandlerResponse::Unhandled;
+        return refusedBody(request, response) || refusedAdminRequest(request, response)
+                   ? httplib::Server::HandlerResponse::Handled
+                   : httplib::Server::HandlerResponse::Unhandled;
     });
     postRoute(*server, "/api.php/Gateway/index",
               [&](const httplib::Request& request, httplib::Response& response) { gateway.handle(request, response); });
     registerAdminRoutes(*server, gateway, controls);
+    postFallback(*server);
 
     int port = options.port;
     if (port == 0)
