@@ -10,7 +10,9 @@ namespace printorders {
 
 // The orders of an "Account.Print.orders" reply to print, in reply order. "num" must be decimal
 // text above 0 (a JSON number does not count); it only gates the list, which is printed whole.
-// Elements that are not objects carry nothing to print and are left out.
+// Elements that are not objects carry nothing to print and are left out. A list longer than
+// kMaxOrdersPerPoll gives none.
+constexpr int kMaxOrdersPerPoll = 50;
 QList<QJsonObject> ordersInReply(const QByteArray& reply);
 
 } // namespace printorders

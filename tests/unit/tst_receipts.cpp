@@ -2,8 +2,8 @@
 // out here in full rather than assembled from the builders' own pieces, so a slip in a shared piece
 // shows up as a difference.
 
-#include "print/PrintOrders.h"
 #include "net/QueryReplies.h"
+#include "print/PrintOrders.h"
 #include "print/ReceiptDocuments.h"
 
 #include <QJsonArray>
@@ -354,6 +354,17 @@ private slots:
         QTest::newRow("list not an array")
             << (json("{'content':{'num':'1','list':{'order_num':'E'}}}")) << QStringList();
         QTest::newRow("not JSON") << QByteArray("<html>502 Bad Gateway</html>") << QStringList();
+        QByteArray many;
+        QStringList allPrinted;
+        for (int i = 0; i <= printorders::kMaxOrdersPerPoll; ++i) {
+            many += (i ? "," : "") + json("{'order_num':'N%1'}").replace("%1", QByteArray::number(i));
+            allPrinted << QStringLiteral("N%1").arg(i);
+        }
+        allPrinted.removeLast();
+        QTest::newRow("as many as one poll prints")
+            << json("{'content':{'num':'1','list':[") + many.left(many.lastIndexOf(',')) + "]}}" << allPrinted;
+        QTest::newRow("more than one poll prints")
+            << json("{'content':{'num':'1','list':[") + many + "]}}" << QStringList();
     }
     void printOrdersGatedByNumAsText()
     {
