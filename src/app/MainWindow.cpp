@@ -25,6 +25,8 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 
+#include <utility>
+
 namespace {
 QString tabIndicatorStyle(const QString& image)
 {
@@ -123,17 +125,23 @@ void MainWindow::returnPorts()
 {
     if (m_portsLent == 0 || --m_portsLent > 0)
         return;
-    // Its messages must not open behind the settings panel; and a page that borrows the ports again
-    // meanwhile keeps them.
+    // Its messages must not open behind the settings panel; a page that borrows the ports again
+    // meanwhile keeps them; and leaving the page, coming back and closing the panel reopens once.
+    if (std::exchange(m_reopenQueued, true))
+        return;
     modal::whenIdle(this, [this] {
-        if (m_portsLent == 0)
+        const bool reopen = m_reopenQueued && m_portsLent == 0;
+        m_reopenQueued = false;
+        if (reopen)
             openPorts();
     });
 }
 
-void MainWindow::openPorts()
+void MainWindow::openPorts(QWidget* messagesParent)
 {
     m_portsLent = 0;
+    m_reopenQueued = false; // opened now: a reopen still waiting has nothing left to do
+    QWidget* const boxParent = messagesParent ? messagesParent : this;
     const AppConfigRecord& record = AppConfigRecord::instance();
     SerialPassThrough::Settings settings;
     settings.softwarePort = platform::serialPortName(record.softwareComNumber);
@@ -142,9 +150,9 @@ void MainWindow::openPorts()
     settings.displayEnabled = record.displayEnabled;
     const SerialPassThrough::OpenResult opened = m_serial->reopen(settings);
     if (!opened.softwareOpened)
-        MessageBox::critical(this, QStringLiteral("提示信息"), QStringLiteral("软件串口不可用，请重新设置串口"));
+        MessageBox::critical(boxParent, QStringLiteral("提示信息"), QStringLiteral("软件串口不可用，请重新设置串口"));
     if (settings.displayEnabled && !opened.displayOpened)
-        MessageBox::critical(this, QStringLiteral("提示信息"), QStringLiteral("客显串口不可用，请重新设置串口"));
+        MessageBox::critical(boxParent, QStringLiteral("提示信息"), QStringLiteral("客显串口不可用，请重新设置串口"));
 }
 
 QWidget* MainWindow::createTab(int id)

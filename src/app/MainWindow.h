@@ -37,7 +37,8 @@ public:
 
     // Closes and reopens both serial ports with the settings of app.config; run at construction and
     // after the serial-port settings are saved.
-    void openPorts();
+    // Its messages go to `messagesParent` (the window the cashier is looking at), this window if none.
+    void openPorts(QWidget* messagesParent = nullptr);
     // The serial-port settings page borrows the ports: they are closed while it has them. When it
     // gives them back unsaved they are opened again with the saved settings, once no modal window
     // is open; a save reopens them at once through openPorts().
@@ -94,4 +95,5 @@ private:
     bool m_tillAmountWaiting = false;
     // Pages holding the ports; they are reopened when the last gives them back.
     int m_portsLent = 0;
+    bool m_reopenQueued = false; // one reopen waits for the modal loops to end, however often returned
 };

@@ -26,10 +26,10 @@ public:
         if (g_mainWindow)
             g_mainWindow->returnPorts();
     }
-    void reopenPorts() override
+    void reopenPorts(QWidget* messagesParent) override
     {
         if (g_mainWindow)
-            g_mainWindow->openPorts();
+            g_mainWindow->openPorts(messagesParent);
     }
     bool probe(int comNumber, QIODevice::OpenModeFlag mode) override
     {

@@ -125,7 +125,7 @@ void SetComDia::on_btn2_clicked()
     }
     if (m_holdingPorts && m_ports) {
         m_holdingPorts = false;
-        m_ports->reopenPorts();
+        m_ports->reopenPorts(this);
     }
     MessageBox::information(this, kTitle, QStringLiteral("设置成功"));
 }

@@ -282,6 +282,54 @@ private slots:
         QTRY_VERIFY(ports->softwareOpen());
         QCOMPARE(shownTexts(), QStringList());
     }
+
+    // Inside the panel's own loop: what the main window cannot open is said once, in front of the
+    // cashier.
+    void aPortThatWillNotOpenIsToldOnceOverThePanel()
+    {
+        SerialPassThrough* ports = shell::mainWindow()->serial();
+        AppConfigRecord& record = AppConfigRecord::instance();
+        record.softwareComNumber = 5; // no device there
+        record.displayEnabled = false;
+        SettingMain panel;
+        panel.setSerialPortAccess(shell::serialPorts());
+
+        // Away from the serial page and back, then closed: one reopen once the panel is gone.
+        QTimer::singleShot(0, &panel, [&panel] {
+            panel.doSet(6);
+            panel.doSet(1);
+            panel.findChild<QPushButton*>("close_btn")->click();
+        });
+        panel.execPage(SettingsPage::CustomerDisplay);
+        QTest::qWait(300);
+        QCOMPARE(shownTexts(), QStringList{"软件串口不可用，请重新设置串口"});
+
+        // Saved with a display that does not answer: reopened at once, the box over the page.
+        QList<MessageBox::Shown> shown;
+        QTimer::singleShot(0, &panel, [&panel, &shown] {
+            auto* page = qobject_cast<SetComDia*>(panel.currentPage());
+            page->findChild<QComboBox*>("softwarePort")->setCurrentText("COM9");
+            page->findChild<QComboBox*>("displayPort")->setCurrentText("COM5");
+            page->findChild<QCheckBox*>("chbKX")->setChecked(true);
+            page->findChild<QPushButton*>("btn2")->click();
+            shown = MessageBox::takeShown();
+            panel.findChild<QPushButton*>("close_btn")->click();
+        });
+        panel.execPage(SettingsPage::CustomerDisplay);
+        QTest::qWait(300);
+        QCOMPARE(shownTexts(), QStringList());
+        QStringList texts;
+        for (const MessageBox::Shown& box : shown) {
+            texts << box.text;
+            QVERIFY2(box.parent && box.parent->window() == &panel, qPrintable(box.text));
+        }
+        QCOMPARE(texts, (QStringList{"客显串口不可用", "客显串口不可用，请重新设置串口", "设置成功"}));
+        QVERIFY(ports->softwareOpen());
+        record.displayComNumber = 2;
+        record.displayEnabled = true;
+        ports->closeAll();
+        shell::mainWindow()->openPorts();
+    }
 };
 
 CASHIER_WIDGET_TEST_MAIN(TestSettingsPanel)
