@@ -16,21 +16,35 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <pwd.h>
+#include <unistd.h>
+
 namespace {
 
 const QString kQueue = QStringLiteral("CashierPDF");
 
-// Where cups-pdf writes: from scripts/test, or as configured on this machine.
+// Where cups-pdf writes this user's PDFs: from scripts/test, or else as the queue is set up on this
+// machine (device cups-pdf:/NAME reads /etc/cups/cups-pdf-NAME.conf, cups-pdf:/ the system's
+// cups-pdf.conf; without an Out there, cups-pdf's own default).
 QString pdfDir()
 {
     const QString dir = qEnvironmentVariable("CASHIER_PDF_DIR");
     if (!dir.isEmpty())
         return dir;
-    for (const QString& line : QString::fromUtf8(readFileBytes("/etc/cups/cups-pdf.conf")).split('\n')) {
-        if (line.startsWith("AnonDirName "))
-            return line.mid(12).trimmed();
+    QProcess lpstat;
+    lpstat.start("lpstat", {"-v", kQueue});
+    lpstat.waitForFinished(5000);
+    const QString device = QString::fromUtf8(lpstat.readAllStandardOutput()).section(": ", 1).trimmed();
+    const QString instance = device.section(":/", 1);
+    QString out = "/var/spool/cups-pdf/${USER}";
+    const QString conf = instance.isEmpty() ? "cups-pdf.conf" : "cups-pdf-" + instance + ".conf";
+    for (const QString& line : QString::fromUtf8(readFileBytes("/etc/cups/" + conf)).split('\n')) {
+        if (line.startsWith("Out "))
+            out = line.mid(4).trimmed();
     }
-    return QString();
+    const passwd* user = getpwuid(geteuid());
+    return out.replace("${USER}", user ? QString::fromLocal8Bit(user->pw_name) : QString())
+        .replace("${HOME}", QDir::homePath());
 }
 
 // The finished PDF of a job: the file is written in pieces, so wait for its end marker.
