@@ -1,7 +1,10 @@
 #include "config/DataConfig.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTextCodec>
 
@@ -26,21 +29,6 @@ std::unique_ptr<QSettings> openSettings(const QString& fileName)
     // and every other character too: 喆, 堃, ® or 臺 saved as GB2312 became "?".
     settings->setIniCodec(QTextCodec::codecForName("GB18030"));
     return settings;
-}
-
-// The file can hold the remembered password: only its owner may read it. A new file is made so
-// before QSettings writes it (it keeps the permissions of the file it replaces).
-void restrictToOwner(const QString& fileName)
-{
-#ifdef Q_OS_UNIX
-    QFile file(fileName);
-    if (!file.exists() && !file.open(QIODevice::WriteOnly))
-        return;
-    file.close();
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-#else
-    Q_UNUSED(fileName)
-#endif
 }
 } // namespace
 
@@ -104,52 +92,54 @@ bool DataConfig::write(const QString& key, const QVariant& value)
 
 bool DataConfig::write(const QList<QPair<QString, QVariant>>& values)
 {
-    if (m_writeFailed) {
-        // A failed write's error sticks to its QSettings object: the next write starts afresh.
-        const QString fileName = m_settings->fileName();
-        m_settings.reset();
-        m_settings = openSettings(fileName);
-        m_writeFailed = false;
-    }
+    const QString fileName = m_settings->fileName();
+    // A file that is there but cannot be read (a folder by that name, no permission) cannot be
+    // rewritten without losing what it holds.
+    const QFileInfo info(fileName);
+    if (info.exists() && (!info.isFile() || !info.isReadable()))
+        return false;
     // Saved over typed values, the file keeps them as text.
-    QByteArray ini = fileBytes(m_settings->fileName());
-    if (escapeTypedValues(&ini)) {
-        QFile file(m_settings->fileName());
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(ini) != ini.size())
-            return false;
-        file.close();
-    }
-    restrictToOwner(m_settings->fileName());
-    // QSettings keeps the text it read and parses a group only when a key of it is asked for: what
-    // it holds must be the file as it is now.
-    m_settings->sync();
-    m_settings->beginGroup(kGroup);
-    QList<QPair<QString, QVariant>> before;
-    for (const auto& entry : values) {
-        before.append({entry.first, m_settings->value(entry.first)});
-        m_settings->setValue(entry.first, entry.second);
-    }
-    m_settings->endGroup();
-    // Written through at once: a cashier PC is often switched off at the wall, and a setting
-    // that only lived in memory would be gone.
-    m_settings->sync();
-    // A FormatError only says the file held lines that are not INI (a damaged file): they are
-    // dropped and the write went through.
-    if (m_settings->status() != QSettings::AccessError)
-        return true;
+    QByteArray ini = fileBytes(fileName);
+    escapeTypedValues(&ini);
 
-    // QSettings keeps a change it could not write and writes it with the next save that succeeds;
-    // a change the cashier was told had failed must not turn up later. Put the old values back.
-    m_settings->beginGroup(kGroup);
-    for (const auto& entry : before) {
-        if (entry.second.isValid())
-            m_settings->setValue(entry.first, entry.second);
-        else
-            m_settings->remove(entry.first);
+    // The change is made on a private copy, and the file replaced whole in one step: a refused save
+    // leaves the file as it was, and nothing of it waits in QSettings (which shares one pending
+    // state per file among all its objects) to slip onto the disk with a later save.
+    QTemporaryDir scratch;
+    const QString copyName = scratch.filePath(QStringLiteral("data.ini"));
+    {
+        QFile copy(copyName);
+        if (!scratch.isValid() || !copy.open(QIODevice::WriteOnly) || copy.write(ini) != ini.size())
+            return false;
     }
-    m_settings->endGroup();
-    m_writeFailed = true;
-    return false;
+    {
+        const auto copy = openSettings(copyName);
+        copy->beginGroup(kGroup);
+        for (const auto& entry : values)
+            copy->setValue(entry.first, entry.second);
+        copy->endGroup();
+        copy->sync();
+        // A FormatError only says the file held lines that are not INI (a damaged file): they are
+        // dropped and the write goes through.
+        if (copy->status() == QSettings::AccessError)
+            return false;
+    }
+    const QByteArray written = fileBytes(copyName);
+
+    // Written through at once: a cashier PC is often switched off at the wall, and a setting that
+    // only lived in memory would be gone.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+#ifdef Q_OS_UNIX
+    // It can hold the remembered password: only its owner may read it.
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+#endif
+    if (file.write(written) != written.size() || !file.commit())
+        return false;
+    // Read again from the file as it is now.
+    m_settings->sync();
+    return true;
 }
 
 QVariant DataConfig::read(const QString& key)
@@ -229,6 +219,16 @@ int DataConfig::getCheckUpdata()
 {
     m_checkUpdata = read(QStringLiteral("check_updata")).toInt();
     return m_checkUpdata;
+}
+
+bool DataConfig::setGeneral(const QString& shopName, const QString& printerName, const QString& check, int checkUpdata)
+{
+    QList<QPair<QString, QVariant>> values{{QStringLiteral("printerName"), printerName},
+                                           {QStringLiteral("check"), check},
+                                           {QStringLiteral("check_updata"), checkUpdata}};
+    if (!shopName.isNull())
+        values.prepend({QStringLiteral("shopName"), shopName});
+    return write(values);
 }
 
 QString DataConfig::getGatewayUrl()

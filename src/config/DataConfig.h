@@ -12,8 +12,8 @@ class QSettings;
 
 // The small text settings kept in data.ini in the working directory: autostart, receipt printer,
 // preferred shop, remembered login and the update-check switch. All keys live in the group
-// "data_config"; Chinese values are stored as GB2312. Every getter reads the file again, so a
-// value edited by hand or by another copy of the program is seen at once.
+// "data_config"; Chinese values are stored as GB18030 (GB2312 for every GB2312 character). Every getter reads the file
+// again, so a value edited by hand or by another copy of the program is seen at once.
 //
 // Setters write the file through at once and return false when it could not be written (read-only,
 // held open by another program, a full disk): the file keeps what it had, and the refused change is
@@ -48,6 +48,10 @@ public:
     bool setCheckUpdata(int checkUpdata);
     int getCheckUpdata();
 
+    // The general settings page's values in one write: all of them reach the file, or none. A null
+    // `shopName` (no shop list yet: the page was opened before login) keeps the stored one.
+    bool setGeneral(const QString& shopName, const QString& printerName, const QString& check, int checkUpdata);
+
     // The gateway address to use instead of the built-in one ("gateway_url"); empty when unset.
     // Lets a test installation or the demo point the client at another gateway without a rebuild.
     QString getGatewayUrl();
@@ -63,12 +67,11 @@ public:
 
 private:
     bool write(const QString& key, const QVariant& value);
-    // Sets the keys and writes the file; when that fails, the old values are put back.
+    // Sets the keys and writes the file: all of them, or (when the file cannot be written) none.
     bool write(const QList<QPair<QString, QVariant>>& values);
     QVariant read(const QString& key);
 
     std::unique_ptr<QSettings> m_settings;
-    bool m_writeFailed = false;
     int m_check = 0;
     QString m_printerName;
     QString m_shopName;

@@ -50,18 +50,21 @@ SetDataDialog::~SetDataDialog() = default;
 void SetDataDialog::on_pushButton_sure_clicked()
 {
     SessionData& session = SessionData::instance();
-    DataConfig& config = DataConfig::instance();
-    // The session takes the shop and the printer for this run whether or not data.ini can be written;
-    // the next collection and query use the shop chosen here.
-    session.setCurrentShop(session.shops().value(ui->comboBox->currentIndex()));
-    bool saved = config.setShopName(ui->comboBox->currentText());
+    // Before login there is no shop list: the stored shop stays, and so does the session's.
+    const bool shopChosen = ui->comboBox->count() > 0;
     const QString printer = ui->comboBox_printer->currentText();
-    session.setPrinterName(printer);
-    saved = config.setPrinterName(printer) && saved;
-    saved = config.setCheck(QString::number(ui->comboBox_auto->currentIndex())) && saved;
+    // All four reach data.ini or none does; only then does this run take the shop and the printer,
+    // so the session never uses settings the file does not hold.
+    const bool saved = DataConfig::instance().setGeneral(shopChosen ? ui->comboBox->currentText() : QString(), printer,
+                                                         QString::number(ui->comboBox_auto->currentIndex()),
+                                                         ui->comboBox_updata->currentIndex());
+    if (saved) {
+        if (shopChosen)
+            session.setCurrentShop(session.shops().value(ui->comboBox->currentIndex()));
+        session.setPrinterName(printer);
+    }
     // The entry follows what data.ini holds, as at start-up, so the two never disagree.
     applyAutostartSetting();
-    saved = config.setCheckUpdata(ui->comboBox_updata->currentIndex()) && saved;
 
     MessageBox::critical(this, QStringLiteral("温馨提示"),
                          saved ? QStringLiteral("操作成功") : QStringLiteral("系统错误，请重试"));

@@ -320,7 +320,7 @@ private slots:
         QCOMPARE(autostartState(), QStringLiteral("off"));
 
         // data.ini cannot be written: said so and left whole; the autostart entry follows data.ini,
-        // the session takes the shop and printer for this run.
+        // and the session keeps the shop and printer data.ini holds.
         const QByteArray ini = readFileBytes("data.ini");
         page->findChild<QComboBox*>("comboBox")->setCurrentIndex(1);
         page->findChild<QComboBox*>("comboBox_printer")->setCurrentIndex(0);
@@ -333,8 +333,18 @@ private slots:
         expectBox(MessageBox::Critical, "温馨提示", "系统错误，请重试");
         QCOMPARE(readFileBytes("data.ini"), ini);
         QCOMPARE(autostartState(), QStringLiteral("off"));
-        QCOMPARE(session.shopId(), QStringLiteral("12"));
-        QCOMPARE(session.printerName(), QStringLiteral("不打印小票"));
+        QCOMPARE(session.shopId(), QStringLiteral("11"));
+        QCOMPARE(session.printerName(), chosenPrinter);
+
+        // Opened before login, with no shop list yet: the stored shop stays.
+        session.clearShops();
+        page = std::make_unique<SetDataDialog>(&area);
+        page->findChild<QComboBox*>("comboBox_printer")->setCurrentIndex(0);
+        page->findChild<QPushButton*>("pushButton_sure")->click();
+        expectBox(MessageBox::Critical, "温馨提示", "操作成功");
+        QCOMPARE(dataIniValue("shopName"), QStringLiteral("澜川餐厅  西湖店"));
+        QCOMPARE(dataIniValue("printerName"), QStringLiteral("不打印小票"));
+        QCOMPARE(session.shopId(), QStringLiteral("11"));
     }
 };
 

@@ -200,6 +200,20 @@ private slots:
         QCOMPARE(store.getShopName(), QString());
     }
 
+    // What a refused save did not name stays on disk through the next save.
+    void aSaveAfterARefusalKeepsTheOtherKeys()
+    {
+        ScopedWorkingDir dir;
+        DataConfig store(dir.filePath("data.ini"));
+        QVERIFY(store.setGeneral("Shop A", "Printer A", "0", 0));
+        QVERIFY(QFile::rename("data.ini", "kept.ini") && QDir().mkdir("data.ini"));
+        QVERIFY(!store.setGeneral("Shop B", "Printer B", "1", 1));
+        QVERIFY(QDir().rmdir("data.ini") && QFile::rename("kept.ini", "data.ini"));
+        QVERIFY(store.setGeneral(QString(), "Printer C", "0", 1));
+        QCOMPARE(store.getShopName(), QStringLiteral("Shop A"));
+        QCOMPARE(store.getPrinterName(), QStringLiteral("Printer C"));
+    }
+
     void passwordIsStoredOnlyWhenRemembered()
     {
         ScopedWorkingDir dir;
