@@ -10,6 +10,7 @@
 #include "ui_FormCS.h"
 #include "widgets/ButtonStyles.h"
 #include "widgets/MessageBox.h"
+#include "widgets/PlainText.h"
 #include "widgets/WindowDragger.h"
 
 #include <QCloseEvent>
@@ -21,6 +22,7 @@ FormCS::FormCS(QWidget* parent, const QString& amountText)
     : QWidget(parent), m_amountText(amountText), ui(std::make_unique<Ui::FormCS>())
 {
     ui->setupUi(this);
+    showLabelsAsPlainText(this);
     // A modal window of its own rather than a popup: a popup is closed by any message box and by a
     // click elsewhere, and with it a payment still on its way would be forgotten. The keyboard is
     // grabbed while it is open, so the scanner's keystrokes reach it wherever the focus was.

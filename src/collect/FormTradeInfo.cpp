@@ -14,6 +14,7 @@
 #include "widgets/FirstPaint.h"
 #include "widgets/Keys.h"
 #include "widgets/MessageBox.h"
+#include "widgets/PlainText.h"
 #include "widgets/Printer.h"
 #include "widgets/WindowDragger.h"
 
@@ -24,6 +25,7 @@ FormTradeInfo::FormTradeInfo(const QJsonObject& content, QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::FormTradeInfo>())
 {
     ui->setupUi(this);
+    showLabelsAsPlainText(this);
     setWindowModality(Qt::WindowModal);
     setAttribute(Qt::WA_DeleteOnClose);
     setUpFramelessWindow(this);
@@ -50,7 +52,7 @@ FormTradeInfo::FormTradeInfo(const QJsonObject& content, QWidget* parent)
     ui->label_money->setText(QStringLiteral("￥") + money::formatYuan(m_amountFen));
     ui->label_trade_order->setText(text("trade_no"));
     for (QLabel* value : ui->frame_info->findChildren<QLabel*>())
-        value->setToolTip(value->text());
+        value->setToolTip(plainToolTip(value->text()));
 
     // Laying out and spooling the receipt takes about a tenth of a second: the cashier sees the
     // result first, and the receipt follows.

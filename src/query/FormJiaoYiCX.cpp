@@ -20,6 +20,7 @@
 #include "widgets/LoadingDialog.h"
 #include "widgets/MessageBox.h"
 #include "widgets/ModalLoop.h"
+#include "widgets/PlainText.h"
 #include "widgets/Printer.h"
 
 #include <QPushButton>
@@ -43,6 +44,7 @@ FormJiaoYiCX::FormJiaoYiCX(QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::FormJiaoYiCX>()), loadingDialog(new LoadingDialog(nullptr))
 {
     ui->setupUi(this);
+    showLabelsAsPlainText(this);
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
 
     const AppConfigRecord& record = AppConfigRecord::instance();

@@ -11,6 +11,7 @@
 #include "ui_myTrade.h"
 #include "widgets/ButtonStyles.h"
 #include "widgets/MessageBox.h"
+#include "widgets/PlainText.h"
 #include "widgets/Printer.h"
 #include "widgets/WindowDragger.h"
 
@@ -24,6 +25,7 @@ QString sessionText(const QJsonObject& object, const char* key)
 myTrade::myTrade(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::myTrade>())
 {
     ui->setupUi(this);
+    showLabelsAsPlainText(this);
     periodReady = false;
 
     setStyleSheet(QStringLiteral("background-color:#00AAFF;"));
@@ -74,7 +76,6 @@ void myTrade::getHttpRecord()
 void myTrade::getPrintTime()
 {
     const QByteArray body = gateway::printTimeBody(SessionData::instance().token());
-    qCDebug(lcGateway).noquote() << "print period request" << body;
     auto* request = new HttpFun;
     connect(request, &HttpFun::signal_requestFinished, this, &myTrade::solt_getPrintTime);
     request->post(gateway::gatewayUrl(), body);
@@ -132,7 +133,6 @@ void myTrade::logPrint()
     const Period period = periodShown();
     const QByteArray body = gateway::logPrintBody(SessionData::instance().token(), QString::number(period.first),
                                                   QString::number(period.second));
-    qCDebug(lcGateway).noquote() << "print log" << body;
     // Nobody waits for the answer: the slip is printed whatever the gateway says.
     (new HttpFun)->post(gateway::gatewayUrl(), body);
 }

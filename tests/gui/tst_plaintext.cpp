@@ -3,6 +3,7 @@
 // and open links.
 
 #include "collect/CardDialog.h"
+#include "collect/FormTradeInfo.h"
 #include "core/Order.h"
 #include "net/SessionData.h"
 #include "query/RefundSureDialog.h"
@@ -61,6 +62,9 @@ private slots:
         QTest::newRow("merchant page") << OpenWindow([] { return new FormShangJiaXinXi; });
         QTest::newRow("item registration")
             << OpenWindow([] { return new CardDialog(nullptr, "P1", kMarkup, "100", kMarkup); });
+        QTest::newRow("trade result") << OpenWindow([] {
+            return new FormTradeInfo(QJsonObject{{"operator", kMarkup}, {"shopname", kMarkup}, {"money", "100"}});
+        });
         QTest::newRow("refund") << OpenWindow([] {
             Order order;
             order.tradeNo = kMarkup;
