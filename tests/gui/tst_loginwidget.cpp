@@ -389,13 +389,13 @@ private slots:
             const QJsonObject content{{"code", 1}, {"version_code", version}};
             return QJsonDocument(QJsonObject{{"content", content}}).toJson();
         };
-        // Versions compare as text: "3.0.10" sorts after "3.0.1", "10.0.0" before it.
+        // Versions compare by their numbers.
         QTest::newRow("3.0.10") << offer("3.0.10") << true;
         QTest::newRow("3.0.2") << offer("3.0.2") << true;
         QTest::newRow("3.0.1 (this one)") << offer("3.0.1") << false;
         QTest::newRow("3.0.0") << offer("3.0.0") << false;
         QTest::newRow("2.9.9") << offer("2.9.9") << false;
-        QTest::newRow("10.0.0") << offer("10.0.0") << false;
+        QTest::newRow("10.0.0") << offer("10.0.0") << true;
         QTest::newRow("code 0") << QByteArray(R"({"content":{"code":0,"version_code":"9.9.9"}})") << false;
         QTest::newRow("reply not JSON") << QByteArray("not json") << false;
     }
