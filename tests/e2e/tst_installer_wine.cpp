@@ -13,6 +13,7 @@
 // under xvfb-run. The flows run in order against one installed program.
 
 #include "DemoGateway.h"
+#include "GatewayCall.h"
 #include "PseudoTerminal.h"
 #include "TestSupport.h"
 #include "WindowTitles.h"
@@ -20,7 +21,11 @@
 
 #include "config/AppConfigRecord.h"
 #include "core/Product.h"
+#include "net/GatewayReply.h"
+#include "net/GatewayRequests.h"
+#include "net/HttpFun.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QJsonArray>
@@ -48,7 +53,8 @@ const QString kShortcutName = QStringLiteral("澜川智付.lnk");
 const QString kStartMenuShortcut =
     QStringLiteral("C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\澜川智付\\") + kShortcutName;
 const QString kRunKey = QStringLiteral("HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
-const QString kUninstallKey = QStringLiteral("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\LanchuanPay");
+const QString kUninstallKey =
+    QStringLiteral("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\LanchuanPay");
 const QString kRefundTitle = QStringLiteral("退款");
 
 // wine with its output; a null array when it failed.
@@ -112,8 +118,9 @@ QString newPrints(const QString& dir, const QSet<QString>& before, int count)
 // other: Wine's printer driver dies on fonts with PostScript outlines).
 bool lendChineseFonts(const QString& regFile)
 {
-    QString reg = QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n"
-                                 "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n");
+    QString reg =
+        QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n"
+                       "[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n");
     for (const char* family : {"微软雅黑", "Microsoft YaHei", "宋体", "SimSun"})
         reg += QStringLiteral("\"%1\"=\"WenQuanYi Micro Hei\"\r\n").arg(family);
     QByteArray bytes("\xff\xfe");
@@ -209,6 +216,15 @@ private slots:
         m_gateway = std::make_unique<DemoGateway>(
             QStringList{"--cert", m_certs.filePath("ca.pem"), "--key", m_certs.filePath("key.pem")});
         QVERIFY2(m_gateway->start(), qPrintable(m_gateway->error()));
+        // The shift starts now: the demo's history of the day belongs to an earlier, handed-over one.
+        HttpFun::setAuthoritiesFile(m_certs.filePath("ca.pem"));
+        const GatewayCall login = callGateway(m_gateway->url(), gateway::loginBody("demo", "demo123"));
+        const QString token = gateway::jsonText(login.content().value("token"));
+        QVERIFY2(!token.isEmpty(), login.body.constData());
+        const qint64 now = QDateTime::currentSecsSinceEpoch();
+        QVERIFY(callGateway(m_gateway->url(),
+                            gateway::logPrintBody(token, QString::number(now - 24 * 3600), QString::number(now)))
+                    .success);
         QVERIFY(m_till.isValid());
         QVERIFY(lendChineseFonts(m_certs.filePath("fonts.reg")));
         m_ready = true;
@@ -245,8 +261,8 @@ private slots:
         // What a technician leaves in the per-user data folder before the first start: the
         // gateway, its certificate authority, the remembered login, the receipt printer and
         // autostart on; refunds switched on in app.config. The till is on COM9.
-        m_dataFolder = unixPath(QString::fromUtf8(wine({"cmd", "/c", "echo", "%LOCALAPPDATA%"})).trimmed() +
-                                "\\LanchuanPay");
+        m_dataFolder =
+            unixPath(QString::fromUtf8(wine({"cmd", "/c", "echo", "%LOCALAPPDATA%"})).trimmed() + "\\LanchuanPay");
         QVERIFY(QDir().mkpath(m_dataFolder));
         QByteArray ini = "[data_config]\r\ngateway_url=" + m_gateway->url().toUtf8() + "\r\n";
         ini += "user=demo\r\npwd=demo123\r\nremPwdstatus=true\r\ncheck=1\r\ncheck_updata=1\r\nprint_poll_seconds=0\r\n";
@@ -256,7 +272,8 @@ private slots:
         QVERIFY(writeFileBytes(m_dataFolder + "/data.ini", ini));
         QVERIFY(writeFileBytes(m_dataFolder + "/app.config", record.toBytes()));
         QVERIFY(QFile::copy(m_certs.filePath("ca.pem"), m_dataFolder + "/gateway-ca.pem"));
-        QVERIFY(!wine({"reg", "add", "HKLM\\Software\\Wine\\Ports", "/v", "COM9", "/d", m_till.devicePath(), "/f"}).isNull());
+        QVERIFY(!wine({"reg", "add", "HKLM\\Software\\Wine\\Ports", "/v", "COM9", "/d", m_till.devicePath(), "/f"})
+                     .isNull());
         QVERIFY(waitForWine());
         m_ready = true;
     }
