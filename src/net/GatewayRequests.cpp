@@ -107,7 +107,7 @@ QByteArray listPayBody(const QString& tok, const ListPayQuery& q)
 {
     return compose("Account.Pay.listPay",
                    {token(tok),
-                    {"page_num", QStringLiteral("20")},
+                    {"page_num", QString::number(kListPayPageSize)},
                     {"p", QString::number(q.page)},
                     {"ord", QStringLiteral("desc")},
                     {"tradeno", q.tradeNo},

@@ -24,6 +24,9 @@ QByteArray scanPayBody(const QString& authCode, qint64 moneyFen, const QString& 
 QByteArray doPrintBody(const QString& token, const QString& orderNo);
 QByteArray doCardBody(const QString& token, const QString& orderNo, const QString& card);
 
+// Orders on one page of "Account.Pay.listPay" ("page_num").
+constexpr int kListPayPageSize = 20;
+
 struct ListPayQuery
 {
     int page = 1;

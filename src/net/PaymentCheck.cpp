@@ -40,10 +40,9 @@ Search search(const QByteArray& listPayReply, const MoneyJournal::Entry& charge,
     Search result;
     const QJsonObject content = gateway::replyContent(listPayReply);
     const QJsonValue list = content.value(QStringLiteral("listpay"));
-    // A refusal ("code" other than 1) or anything without the list is no answer at all: nothing can
-    // be said about the charge.
-    if (!list.isArray() ||
-        (content.contains(QStringLiteral("code")) && gateway::jsonInt(content.value(QStringLiteral("code"))) != 1))
+    // A refusal ("code" other than 1), a list longer than a page or anything without the list is no
+    // answer at all: nothing can be said about the charge.
+    if (!list.isArray() || !query::answersQuery(listPayReply))
         return result;
     result.answered = true;
     result.totalPages = query::readListPay(listPayReply).totalPages;

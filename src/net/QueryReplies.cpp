@@ -2,6 +2,7 @@
 
 #include "core/Money.h"
 #include "net/GatewayReply.h"
+#include "net/GatewayRequests.h"
 
 #include <QJsonArray>
 
@@ -81,8 +82,14 @@ bool answersQuery(const QByteArray& reply)
 {
     if (!gateway::hasContent(reply))
         return false;
-    const QJsonValue code = gateway::replyContent(reply).value(QLatin1String("code"));
-    return code.isUndefined() || gateway::jsonInt(code) == 1;
+    const QJsonObject content = gateway::replyContent(reply);
+    const QJsonValue code = content.value(QLatin1String("code"));
+    if (!code.isUndefined() && gateway::jsonInt(code) != 1)
+        return false;
+    // A page holds the orders asked for; thousands in one reply are no page of this query, and the
+    // table would take many seconds and hundreds of megabytes to build them.
+    const QJsonValue list = content.value(QLatin1String("listpay"));
+    return !list.isArray() || list.toArray().size() <= gateway::kListPayPageSize;
 }
 
 ListPayPage readListPay(const QByteArray& reply)
@@ -121,6 +128,10 @@ CardsReply readCards(const QByteArray& reply)
     CardsReply cards;
     cards.count = qMax(gateway::jsonInt(content.value(QLatin1String("count"))), 0);
     const QJsonArray list = content.value(QLatin1String("cards")).toArray();
+    if (list.size() > kMaxItems) {
+        cards.tooMany = true;
+        return cards;
+    }
     for (const QJsonValue& element : list) {
         if (!element.isObject())
             continue;

@@ -37,7 +37,8 @@ OrderRow orderRow(const Order& order);
 // Whether a reply of "Account.Pay.listPay" or "Account.Pay.listSum" answers the query: a "content"
 // object without a "code" other than 1. An error page, "{}", or the gateway declining (an expired
 // login, a field it could not read: a code and its "msg") is no page and no totals; read as one, it
-// would show an empty period with zero sums.
+// would show an empty period with zero sums. A "listpay" longer than the page asked for
+// (gateway::kListPayPageSize) is no page either.
 bool answersQuery(const QByteArray& reply);
 
 // An "Account.Pay.listPay" reply: the per-channel labels, the page count and the page's orders.
@@ -64,10 +65,13 @@ struct Item
     QString cardNo;
     bool handedBack = false; // "state" 1: already returned, its box is disabled
 };
+// The refund dialog lays out an order's items as boxes; no order holds more than this many.
+constexpr int kMaxItems = 60;
 struct CardsReply
 {
-    int count = 0;       // as the gateway counts them; 0 means "nothing registered"
-    QVector<Item> items; // may be shorter than `count` (even empty) when the list is missing
+    int count = 0;        // as the gateway counts them; 0 means "nothing registered"
+    QVector<Item> items;  // may be shorter than `count` (even empty) when the list is missing
+    bool tooMany = false; // the list holds more than kMaxItems: no answer to show (items empty)
 };
 CardsReply readCards(const QByteArray& reply);
 

@@ -88,11 +88,11 @@ void RefundSureDialog::slot_requestFinished(bool bSuccess, const QByteArray& byt
 {
     const QString title = QStringLiteral("错误提示");
     // An error page, "{}" or text that is not JSON is no answer: not "nothing registered".
-    if (!bSuccess || !gateway::hasContent(byteResult)) {
+    const query::CardsReply cards = bSuccess ? query::readCards(byteResult) : query::CardsReply();
+    if (!bSuccess || !gateway::hasContent(byteResult) || cards.tooMany) {
         MessageBox::critical(this, title, QStringLiteral("数据查询失败，请检查网络设置"));
         return;
     }
-    const query::CardsReply cards = query::readCards(byteResult);
     if (cards.count == 0) {
         MessageBox::critical(
             this, title, QStringLiteral("没有查到") + AppConfigRecord::instance().itemName + QStringLiteral("信息"));

@@ -14,6 +14,15 @@ QByteArray content(const char* members)
     return reply.replace('\'', '"');
 }
 
+// `count` copies of `element`, as a JSON array's members.
+QByteArray repeated(const char* element, int count)
+{
+    QByteArray list;
+    for (int i = 0; i < count; ++i)
+        list += (i ? "," : "") + QByteArray(element);
+    return list;
+}
+
 QStringList cells(const query::OrderRow& r)
 {
     return {r.tradeNo, r.money, r.refundFee, r.payChannel, r.finalInfo, r.payDate, r.refundButtonText};
@@ -122,6 +131,9 @@ private slots:
         QTest::newRow("login expired") << content("'code':-1,'msg':'登录已失效，请重新登录'") << false;
         QTest::newRow("empty object") << QByteArray("{}") << false;
         QTest::newRow("not JSON") << QByteArray("<html>502 Bad Gateway</html>") << false;
+        const QByteArray order = "{'trade_no':'T','money':'100'}";
+        QTest::newRow("a full page") << content("'listpay':[" + repeated(order, 20) + "]") << true;
+        QTest::newRow("more than a page") << content("'listpay':[" + repeated(order, 21) + "]") << false;
     }
     void whatAnswersAQuery()
     {
@@ -146,6 +158,12 @@ private slots:
         QCOMPARE(listless.count, 2);
         QVERIFY(listless.items.isEmpty());
         QCOMPARE(query::readCards("{}").count, 0);
+
+        // More than the dialog lays out is no list to show.
+        const QByteArray item = "{'cardno':'A','state':'0'}";
+        QCOMPARE(query::readCards(content("'count':60,'cards':[" + repeated(item, 60) + "]")).items.size(), 60);
+        const query::CardsReply tooMany = query::readCards(content("'count':61,'cards':[" + repeated(item, 61) + "]"));
+        QVERIFY(tooMany.tooMany && tooMany.items.isEmpty());
     }
 
     void listSumAmountsAreExact()
