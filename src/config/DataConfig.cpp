@@ -5,7 +5,6 @@
 #include <QSaveFile>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <QTemporaryFile>
 #include <QTextCodec>
 
 namespace {
@@ -74,6 +73,26 @@ QByteArray fileBytes(const QString& fileName)
     QFile file(fileName);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+// `ini` as a data.ini of its own, in a folder of its own: QSettings on it shares nothing with the
+// real file (it keeps one state per file name, pending changes included), and it can be replaced
+// while it is open, which Windows refuses for an open temporary file.
+class PrivateCopy
+{
+public:
+    explicit PrivateCopy(const QByteArray& ini) : m_fileName(m_folder.filePath(QStringLiteral("data.ini")))
+    {
+        QFile file(m_fileName);
+        m_valid = m_folder.isValid() && file.open(QIODevice::WriteOnly) && file.write(ini) == ini.size();
+    }
+    bool isValid() const { return m_valid; }
+    QString fileName() const { return m_fileName; }
+
+private:
+    QTemporaryDir m_folder;
+    QString m_fileName;
+    bool m_valid = false;
+};
 } // namespace
 
 DataConfig::DataConfig(const QString& fileName) : m_settings(openSettings(fileName)) {}
@@ -103,17 +122,13 @@ bool DataConfig::write(const QList<QPair<QString, QVariant>>& values)
     escapeTypedValues(&ini);
 
     // The change is made on a private copy, and the file replaced whole in one step: a refused save
-    // leaves the file as it was, and nothing of it waits in QSettings (which shares one pending
-    // state per file among all its objects) to slip onto the disk with a later save.
-    QTemporaryDir scratch;
-    const QString copyName = scratch.filePath(QStringLiteral("data.ini"));
+    // leaves the file as it was, and nothing of it waits in QSettings to slip onto the disk with a
+    // later save.
+    const PrivateCopy scratch(ini);
+    if (!scratch.isValid())
+        return false;
     {
-        QFile copy(copyName);
-        if (!scratch.isValid() || !copy.open(QIODevice::WriteOnly) || copy.write(ini) != ini.size())
-            return false;
-    }
-    {
-        const auto copy = openSettings(copyName);
+        const auto copy = openSettings(scratch.fileName());
         copy->beginGroup(kGroup);
         for (const auto& entry : values)
             copy->setValue(entry.first, entry.second);
@@ -124,7 +139,7 @@ bool DataConfig::write(const QList<QPair<QString, QVariant>>& values)
         if (copy->status() == QSettings::AccessError)
             return false;
     }
-    const QByteArray written = fileBytes(copyName);
+    const QByteArray written = fileBytes(scratch.fileName());
 
     // Written through at once: a cashier PC is often switched off at the wall, and a setting that
     // only lived in memory would be gone.
@@ -147,11 +162,10 @@ QVariant DataConfig::read(const QString& key)
     QByteArray ini = fileBytes(m_settings->fileName());
     if (escapeTypedValues(&ini)) {
         // Read from a copy with the values as text; the file itself stays as it is.
-        QTemporaryFile copy;
-        if (!copy.open() || copy.write(ini) != ini.size() || !copy.flush())
+        const PrivateCopy copy(ini);
+        if (!copy.isValid())
             return QVariant();
-        const auto settings = openSettings(copy.fileName());
-        return settings->value(kGroup + QLatin1Char('/') + key);
+        return openSettings(copy.fileName())->value(kGroup + QLatin1Char('/') + key);
     }
     // sync() reloads the file when it changed on disk since it was last read.
     m_settings->sync();

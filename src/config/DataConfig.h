@@ -12,8 +12,9 @@ class QSettings;
 
 // The small text settings kept in data.ini in the working directory: autostart, receipt printer,
 // preferred shop, remembered login and the update-check switch. All keys live in the group
-// "data_config"; Chinese values are stored as GB18030 (GB2312 for every GB2312 character). Every getter reads the file
-// again, so a value edited by hand or by another copy of the program is seen at once.
+// "data_config"; Chinese values are stored as GB18030 (GB2312's bytes for every GB2312
+// character). Every getter reads the file again, so a value edited by hand or by another copy of
+// the program is seen at once.
 //
 // Setters write the file through at once and return false when it could not be written (read-only,
 // held open by another program, a full disk): the file keeps what it had, and the refused change is
