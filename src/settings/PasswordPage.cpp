@@ -5,6 +5,7 @@
 #include "widgets/ButtonStyles.h"
 #include "widgets/Keys.h"
 #include "widgets/MessageBox.h"
+#include "widgets/PlainText.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -21,7 +22,8 @@ PasswordPage::PasswordPage(QWidget* parent)
 
 void PasswordPage::setUpPage(QLabel* lblzh, QPushButton* btnOk)
 {
-    lblzh->setTextFormat(Qt::PlainText);
+    // The account name and whatever else of the gateway's the page shows are text.
+    showLabelsAsPlainText(this);
     lblzh->setText(m_account);
     btnOk->setStyleSheet(imageButtonStyle(QStringLiteral("query_nor.png"), QStringLiteral("query_pre.png"),
                                           QStringLiteral("color:white;")));

@@ -19,8 +19,8 @@ class PasswordPage : public QWidget
 protected:
     explicit PasswordPage(QWidget* parent);
 
-    // After the form is set up: the logged-in account into `lblzh`; the button's look, and Return and
-    // the keypad's Enter as its keys.
+    // After the form is set up: its labels plain text, the logged-in account into `lblzh`; the
+    // button's look, and Return and the keypad's Enter as its keys.
     void setUpPage(QLabel* lblzh, QPushButton* btnOk);
 
     // The account the page changes ("uname" of the login reply).

@@ -10,7 +10,6 @@ SetRefundPwdDialog::SetRefundPwdDialog(QWidget* parent)
     : PasswordPage(parent), ui(std::make_unique<Ui::SetRefundPwdDialog>())
 {
     ui->setupUi(this);
-    showLabelsAsPlainText(this);
     setUpPage(ui->lblzh, ui->btnOk);
     post(&SetRefundPwdDialog::onQuestionResult, gateway::getQuestionBody(SessionData::instance().token()));
 }
