@@ -3,7 +3,7 @@
 #include "app/Shell.h"
 #include "config/AppConfigRecord.h"
 #include "config/AutostartSetting.h"
-#include "net/HttpFun.h"
+#include "net/GatewayConnections.h"
 #include "net/MoneyJournal.h"
 #include "platform/DataFolder.h"
 #include "settings/SettingMain.h"
@@ -17,7 +17,7 @@ int main(int argc, char* argv[])
 {
     // Before anything reads or writes a setting: the files live in the working directory.
     const QString dataFolder = platform::enterDataFolder();
-    HttpFun::setAuthoritiesFile(QDir(dataFolder).absoluteFilePath(QStringLiteral("gateway-ca.pem")));
+    gatewayconnections::setAuthoritiesFile(QDir(dataFolder).absoluteFilePath(QStringLiteral("gateway-ca.pem")));
     prepareApplication();
     QApplication app(argc, argv);
     setUpApplication();

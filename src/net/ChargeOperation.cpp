@@ -44,7 +44,8 @@ void ChargeOperation::requestPage()
     request->post(
         gateway::gatewayUrl(),
         gateway::listPayBody(SessionData::instance().token(),
-                             paymentcheck::searchQuery(m_earlier.first(), QDateTime::currentDateTime(), m_page)));
+                             paymentcheck::searchQuery(m_earlier.first(), QDateTime::currentDateTime(), m_page)),
+        HttpFun::Effect::ReadsOnly);
 }
 
 void ChargeOperation::onPage(bool success, const QByteArray& body)

@@ -1,15 +1,13 @@
 #include "net/HttpFun.h"
 
+#include "net/GatewayConnections.h"
 #include "net/GatewayRequests.h"
 #include "net/NetLog.h"
 
-#include <QFileInfo>
 #include <QIODevice>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QSslCertificate>
-#include <QSslConfiguration>
 #include <QSslError>
 #include <QTimer>
 #include <QUrl>
@@ -19,7 +17,7 @@ namespace {
 // bigger is not a reply to read, and is not kept in memory while it grows.
 constexpr qint64 kMaxReplyBytes = 4 * 1024 * 1024;
 
-HttpFun::ManagerPolicy g_policy = HttpFun::ManagerPolicy::PerRequest;
+HttpFun::ManagerPolicy g_policy = HttpFun::ManagerPolicy::Shared;
 int g_testTimeout = 0;
 
 // The request body, readable once. Qt writes a request again on a new connection when the old one
@@ -49,31 +47,10 @@ private:
     const QByteArray m_body;
 };
 
-QNetworkAccessManager* sharedManager()
-{
-    // Lives until exit, on the GUI thread, like every request.
-    static QNetworkAccessManager* manager = new QNetworkAccessManager;
-    return manager;
-}
-
-QString g_authoritiesFile = QStringLiteral("gateway-ca.pem");
-
-QSslConfiguration tlsConfiguration()
-{
-    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-    tls.setProtocol(QSsl::TlsV1_2OrLater);
-    tls.setPeerVerifyMode(QSslSocket::VerifyPeer);
-    tls.setCaCertificates(HttpFun::trustedAuthorities());
-    return tls;
-}
 } // namespace
 
 HttpFun::HttpFun(QObject* parent) : QObject(parent), m_timer(new QTimer(this))
 {
-    if (g_policy == ManagerPolicy::PerRequest)
-        m_manager = new QNetworkAccessManager(this);
-    else
-        m_manager = sharedManager();
     if (g_testTimeout > 0)
         m_timeout = g_testTimeout;
     // A coarse timer may fire up to 5 % early: the cashier is promised 30 seconds.
@@ -106,41 +83,44 @@ void HttpFun::setTimeoutForTesting(int milliseconds)
     g_testTimeout = milliseconds;
 }
 
-void HttpFun::setAuthoritiesFile(const QString& path)
-{
-    g_authoritiesFile = path;
-}
-
-QList<QSslCertificate> HttpFun::trustedAuthorities()
-{
-    // Setting any list turns off Qt's loading of the system's authorities on demand: the merchant's
-    // file adds to the full system list, read once (a few hundred certificates).
-    static const QList<QSslCertificate> system = QSslConfiguration::systemCaCertificates();
-    if (!QFileInfo(g_authoritiesFile).isFile())
-        return system;
-    return system + QSslCertificate::fromPath(g_authoritiesFile);
-}
-
-void HttpFun::post(const QString& url, const QByteArray& body)
+void HttpFun::post(const QString& url, const QByteArray& body, Effect effect)
 {
     m_url = url;
+    const bool changes = effect == Effect::Changes;
     QNetworkRequest request(QUrl(url, QUrl::TolerantMode));
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/x-www-form-urlencoded"));
     request.setHeader(QNetworkRequest::ContentLengthHeader, body.size());
-    // Read straight from the body device: a copy of Qt's own could be sent again.
-    request.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
+    // A change is read straight from its body device: a copy of Qt's own could be sent again.
+    if (changes)
+        request.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
     // Qt would ask for gzip and count the size limit after inflating: a small compressed reply
     // could fill the memory. Asked for explicitly, the body is taken as it comes, never inflated.
     request.setRawHeader(QByteArrayLiteral("Accept-Encoding"), QByteArrayLiteral("identity"));
     if (g_policy == ManagerPolicy::SharedFreshConnection)
         request.setRawHeader(QByteArrayLiteral("Connection"), QByteArrayLiteral("close"));
     if (url.startsWith(QLatin1String("https"), Qt::CaseInsensitive))
-        request.setSslConfiguration(tlsConfiguration());
+        request.setSslConfiguration(gatewayconnections::tlsConfiguration(request.url()));
 
     qCDebug(lcGateway).noquote() << "POST" << url << gateway::redactedBody(body);
-    auto* upload = new ForwardOnlyBody(body);
-    m_reply = m_manager->post(request, upload);
-    upload->setParent(m_reply); // Qt reads it until the reply is done
+    if (changes) {
+        auto* upload = new ForwardOnlyBody(body);
+        switch (g_policy) {
+        case ManagerPolicy::PerRequest:
+            m_reply = (new QNetworkAccessManager(this))->post(request, upload);
+            break;
+        case ManagerPolicy::Shared:
+            m_reply = gatewayconnections::managerForChange(request.url(), this)->post(request, upload);
+            break;
+        case ManagerPolicy::SharedFreshConnection:
+            m_reply = gatewayconnections::postShared(request, upload);
+            break;
+        }
+        upload->setParent(m_reply); // Qt reads it until the reply is done
+    } else if (g_policy == ManagerPolicy::PerRequest) {
+        m_reply = (new QNetworkAccessManager(this))->post(request, body);
+    } else {
+        m_reply = gatewayconnections::postShared(request, body);
+    }
     connect(m_reply, &QNetworkReply::finished, this, &HttpFun::slot_requestFinished);
     const auto refuseOversized = [this](qint64 size) {
         if (size <= kMaxReplyBytes)
@@ -174,6 +154,7 @@ void HttpFun::slot_requestFinished()
     // Compressed although asked for as it is: not a body this client reads.
     const QByteArray encoding = m_reply->rawHeader(QByteArrayLiteral("Content-Encoding")).trimmed().toLower();
     const bool plain = encoding.isEmpty() || encoding == "identity";
+    gatewayconnections::keepSession(m_reply);
     if (status != 200 || !whole || !plain)
         qCDebug(lcGateway).noquote() << "reply" << status << m_reply->error() << m_reply->errorString()
                                      << (plain ? QByteArray() : "encoded " + encoding);

@@ -1,13 +1,10 @@
 #pragma once
 
 #include <QByteArray>
-#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
-class QNetworkAccessManager;
-class QSslCertificate;
 class QNetworkReply;
 class QTimer;
 
@@ -20,6 +17,10 @@ class QTimer;
 // the reply began is a failure (QNetworkReply::ContentReSendError) whose outcome is unknown: the
 // gateway may have acted on it.
 //
+// A request that only reads may go on a kept-alive connection shared with other reads, and Qt may
+// send it again on a new connection when the kept one turns out closed before any answer; one
+// that changes something goes once, on a connection of its own (see GatewayConnections.h).
+//
 // HTTPS requests verify the gateway's certificate against the system's authorities plus, when
 // present, the merchant's own in gateway-ca.pem beside data.ini, and use TLS 1.2 or newer.
 // Replies are asked for and read uncompressed; one declaring more than 4 MiB is refused unread.
@@ -31,11 +32,19 @@ public:
     explicit HttpFun(QObject* parent = nullptr);
     ~HttpFun() override;
 
-    void post(const QString& url, const QByteArray& body);
+    // What a request does at the gateway: a charge, a refund, a password change or a hand-over
+    // changes something and must never arrive twice; a login, a list or the version check only
+    // reads.
+    enum class Effect {
+        Changes,
+        ReadsOnly,
+    };
+    void post(const QString& url, const QByteArray& body, Effect effect = Effect::Changes);
 
-    // How requests reach the network: one manager per request, one shared manager whose
-    // connections are kept alive and reused, or one shared manager opening a fresh connection for
-    // every request.
+    // How requests reach the network. Shared, the program's way: reads share one manager whose
+    // connections are kept alive, changes go on connections of their own. For comparison in
+    // benchmarks and tests: one manager per request (every request on a new connection), or every
+    // request on the shared manager asking for its connection to be closed after it.
     enum class ManagerPolicy {
         PerRequest,
         Shared,
@@ -48,12 +57,6 @@ public:
     // then done with the request, whatever the reply says. False for a timeout with nothing back,
     // or a connection that closed without a reply. Valid in the slot receiving the report.
     bool responded() const { return m_responded; }
-
-    // The merchant's authorities file: "gateway-ca.pem" in the working directory until the program
-    // names it with the folder it settled on (a later change of directory does not move it).
-    static void setAuthoritiesFile(const QString& path);
-    // The system's authorities and the merchant's, as HTTPS requests trust them.
-    static QList<QSslCertificate> trustedAuthorities();
 
     // Tests only: a shorter timeout than the 30 seconds a cashier waits.
     static void setTimeoutForTesting(int milliseconds);
@@ -68,7 +71,6 @@ private slots:
 private:
     void report(bool success, const QByteArray& body);
 
-    QNetworkAccessManager* m_manager = nullptr;
     QPointer<QNetworkReply> m_reply;
     QTimer* m_timer = nullptr;
     QString m_url;

@@ -70,7 +70,8 @@ void myTrade::getHttpRecord()
     connect(request, &HttpFun::signal_requestFinished, this, &myTrade::slot_requestFinished);
     request->post(gateway::gatewayUrl(),
                   gateway::listSumBody(SessionData::instance().token(), QString::number(m_latestPeriod.first),
-                                       QString::number(m_latestPeriod.second)));
+                                       QString::number(m_latestPeriod.second)),
+                  HttpFun::Effect::ReadsOnly);
 }
 
 void myTrade::getPrintTime()
@@ -78,7 +79,7 @@ void myTrade::getPrintTime()
     const QByteArray body = gateway::printTimeBody(SessionData::instance().token());
     auto* request = new HttpFun;
     connect(request, &HttpFun::signal_requestFinished, this, &myTrade::solt_getPrintTime);
-    request->post(gateway::gatewayUrl(), body);
+    request->post(gateway::gatewayUrl(), body, HttpFun::Effect::ReadsOnly);
 }
 
 void myTrade::slot_requestFinished(bool bSuccess, const QByteArray& byteResult)

@@ -40,11 +40,13 @@ protected:
 
     // One request; its report goes to `slot` of this page, and is dropped when the panel has deleted
     // the page meanwhile.
-    template <typename Page> void post(void (Page::*slot)(bool, const QByteArray&), const QByteArray& body)
+    template <typename Page>
+    void post(void (Page::*slot)(bool, const QByteArray&), const QByteArray& body,
+              HttpFun::Effect effect = HttpFun::Effect::Changes)
     {
         auto* request = new HttpFun;
         connect(request, &HttpFun::signal_requestFinished, static_cast<Page*>(this), slot);
-        request->post(gateway::gatewayUrl(), body);
+        request->post(gateway::gatewayUrl(), body, effect);
     }
 
 protected slots:

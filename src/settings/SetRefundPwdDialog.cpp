@@ -11,7 +11,7 @@ SetRefundPwdDialog::SetRefundPwdDialog(QWidget* parent)
 {
     ui->setupUi(this);
     setUpPage(ui->lblzh, ui->btnOk);
-    post(&SetRefundPwdDialog::onQuestionResult, gateway::getQuestionBody(SessionData::instance().token()));
+    post(&SetRefundPwdDialog::onQuestionResult, gateway::getQuestionBody(SessionData::instance().token()), HttpFun::Effect::ReadsOnly);
 }
 
 SetRefundPwdDialog::~SetRefundPwdDialog() = default;

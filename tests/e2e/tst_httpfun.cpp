@@ -1,5 +1,6 @@
 // HttpFun against the demo gateway over real HTTP and HTTPS.
 
+#include "net/GatewayConnections.h"
 #include "net/GatewayRequests.h"
 #include "net/HttpFun.h"
 
@@ -91,7 +92,7 @@ private slots:
         QVERIFY(!m_gateway.adminPost("reset").isNull());
         HttpFun::setTimeoutForTesting(0);
     }
-    void cleanup() { HttpFun::setManagerPolicy(HttpFun::ManagerPolicy::PerRequest); }
+    void cleanup() { HttpFun::setManagerPolicy(HttpFun::ManagerPolicy::Shared); }
 
     void statusDecidesSuccess_data()
     {
@@ -289,6 +290,90 @@ private slots:
         QTest::qWait(300);
         QCOMPARE(counts, QVector<int>(12, 1));
     }
+
+    // Connections are kept for reads and made ready ahead for changes, and gateways close idle
+    // ones: a change still reaches the gateway exactly once, on a connection nothing else used.
+    void changesGoOnceOverKeptAndReadyConnections_data()
+    {
+        QTest::addColumn<int>("idleCloseMs");        // the gateway closes connections idle this long
+        QTest::addColumn<bool>("readFirst");         // a read keeps a shared connection open before
+        QTest::addColumn<bool>("readyAhead");        // a connection is made ready for the change
+        QTest::addColumn<bool>("answered");          // the gateway answers the change, or hangs up
+        QTest::addColumn<bool>("onReadyConnection"); // the change opened no connection of its own
+        QTest::newRow("ready connection") << 0 << false << true << true << true;
+        QTest::newRow("ready connection, hung up after the change") << 0 << false << true << false << true;
+        QTest::newRow("ready connection closed by the gateway while idle") << 150 << false << true << true << false;
+        QTest::newRow("kept read connection, hung up after the change") << 0 << true << false << false << false;
+        QTest::newRow("kept read connection closed by the gateway while idle") << 150 << true << false << true << false;
+    }
+    void changesGoOnceOverKeptAndReadyConnections()
+    {
+        QFETCH(int, idleCloseMs);
+        QFETCH(bool, readFirst);
+        QFETCH(bool, readyAhead);
+        QFETCH(bool, answered);
+        QFETCH(bool, onReadyConnection);
+        RawHttpServer server([answered](QTcpSocket* socket, const QByteArray& request) {
+            if (request.contains("scanpay") && !answered)
+                socket->disconnectFromHost();
+            else
+                RawHttpServer::answer(socket, R"({"content":{"code":1}})");
+        });
+        server.setIdleCloseMs(idleCloseMs);
+        if (readFirst) {
+            Receiver read;
+            auto* request = new HttpFun;
+            read.attach(request);
+            request->post(server.url(), gateway::updateBody(), HttpFun::Effect::ReadsOnly);
+            QTRY_COMPARE_WITH_TIMEOUT(read.reports.size(), 1, 5000);
+            QVERIFY(read.reports.at(0).first);
+        }
+        std::unique_ptr<ReadyConnection> ready;
+        if (readyAhead)
+            ready = std::make_unique<ReadyConnection>(server.url());
+        // The connection made ready is open, and the gateway has closed the idle ones.
+        QTest::qWait(500);
+        const int connections = server.connectionsAccepted();
+        const int requests = server.requestsReceived();
+        Receiver r;
+        postAndWait(r, server.url(), gateway::scanPayBody("134567890123456789", 1250, "7", "3"), 500);
+        QCOMPARE(server.requestsReceived() - requests, 1);
+        QCOMPARE(r.reports.size(), 1);
+        QCOMPARE(r.reports.at(0).first, answered);
+        QCOMPARE(server.connectionsAccepted() == connections, onReadyConnection);
+    }
+
+    // A connection that closes after taking a request without answering (a gateway closing it idle
+    // just as the request arrived): a read is sent again, a change never.
+    void onlyReadsAreSentAgain_data()
+    {
+        QTest::addColumn<int>("effect");
+        QTest::addColumn<int>("requests");
+        QTest::addColumn<bool>("success");
+        QTest::newRow("read") << int(HttpFun::Effect::ReadsOnly) << 2 << true;
+        QTest::newRow("change") << int(HttpFun::Effect::Changes) << 1 << false;
+    }
+    void onlyReadsAreSentAgain()
+    {
+        QFETCH(int, effect);
+        QFETCH(int, requests);
+        QFETCH(bool, success);
+        RawHttpServer server([&server](QTcpSocket* socket, const QByteArray&) {
+            if (server.requestsReceived() == 1)
+                socket->disconnectFromHost();
+            else
+                RawHttpServer::answer(socket, R"({"content":{"code":1}})");
+        });
+        Receiver r;
+        auto* request = new HttpFun;
+        r.attach(request);
+        request->post(server.url(), gateway::updateBody(), HttpFun::Effect(effect));
+        QTRY_COMPARE_WITH_TIMEOUT(r.reports.size(), 1, 5000);
+        QTest::qWait(300);
+        QCOMPARE(server.requestsReceived(), requests);
+        QCOMPARE(r.reports.size(), 1);
+        QCOMPARE(r.reports.at(0).first, success);
+    }
 };
 
 // A stand-in HTTPS gateway that speaks TLS 1.1 and nothing newer, with the given certificate.
@@ -375,9 +460,9 @@ private slots:
     {
         QTemporaryDir settled;
         QVERIFY(QFile::copy(certFile(), settled.filePath("gateway-ca.pem")));
-        HttpFun::setAuthoritiesFile(settled.filePath("gateway-ca.pem"));
+        gatewayconnections::setAuthoritiesFile(settled.filePath("gateway-ca.pem"));
         ScopedWorkingDir elsewhere;
-        const QList<QSslCertificate> trusted = HttpFun::trustedAuthorities();
+        const QList<QSslCertificate> trusted = gatewayconnections::trustedAuthorities();
         const QList<QSslCertificate> system = QSslConfiguration::systemCaCertificates();
         QVERIFY(!system.isEmpty());
         for (const QSslCertificate& authority : system)
@@ -385,7 +470,7 @@ private slots:
         QVERIFY(trusted.contains(QSslCertificate::fromPath(certFile()).value(0)));
         Receiver r;
         postAndWait(r, m_gateway->url(), gateway::updateBody());
-        HttpFun::setAuthoritiesFile(QStringLiteral("gateway-ca.pem"));
+        gatewayconnections::setAuthoritiesFile(QStringLiteral("gateway-ca.pem"));
         QCOMPARE(r.reports.size(), 1);
         QVERIFY(r.reports.at(0).first);
     }

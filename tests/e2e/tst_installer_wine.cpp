@@ -23,7 +23,7 @@
 #include "core/Product.h"
 #include "net/GatewayReply.h"
 #include "net/GatewayRequests.h"
-#include "net/HttpFun.h"
+#include "net/GatewayConnections.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -217,7 +217,7 @@ private slots:
             QStringList{"--cert", m_certs.filePath("ca.pem"), "--key", m_certs.filePath("key.pem")});
         QVERIFY2(m_gateway->start(), qPrintable(m_gateway->error()));
         // The shift starts now: the demo's history of the day belongs to an earlier, handed-over one.
-        HttpFun::setAuthoritiesFile(m_certs.filePath("ca.pem"));
+        gatewayconnections::setAuthoritiesFile(m_certs.filePath("ca.pem"));
         const GatewayCall login = callGateway(m_gateway->url(), gateway::loginBody("demo", "demo123"));
         const QString token = gateway::jsonText(login.content().value("token"));
         QVERIFY2(!token.isEmpty(), login.body.constData());

@@ -1,6 +1,7 @@
 #include "RawHttpServer.h"
 
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <memory>
 #include <sys/socket.h>
@@ -41,11 +42,24 @@ void RawHttpServer::reset(QTcpSocket* socket)
     socket->abort();
 }
 
+void RawHttpServer::answer(QTcpSocket* socket, const QByteArray& body)
+{
+    socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " +
+                  QByteArray::number(body.size()) + "\r\n\r\n" + body);
+}
+
 void RawHttpServer::incomingConnection(qintptr descriptor)
 {
     auto* socket = new QTcpSocket(this);
     socket->setSocketDescriptor(descriptor);
     ++m_connections;
+    if (m_idleCloseMs > 0) {
+        auto* idle = new QTimer(socket);
+        idle->setSingleShot(true);
+        connect(idle, &QTimer::timeout, socket, [socket] { socket->disconnectFromHost(); });
+        connect(socket, &QTcpSocket::bytesWritten, idle, [idle] { idle->start(); });
+        idle->start(m_idleCloseMs);
+    }
     auto buffer = std::make_shared<QByteArray>();
     connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer] {
         *buffer += socket->readAll();

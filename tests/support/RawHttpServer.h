@@ -24,6 +24,11 @@ public:
 
     // Closes the connection with a reset (RST) instead of a graceful close (FIN).
     static void reset(QTcpSocket* socket);
+    // Closes each connection (FIN) once it has been idle this long, as gateways do with kept-alive
+    // connections: after it was accepted or after the handler last wrote.
+    void setIdleCloseMs(int milliseconds) { m_idleCloseMs = milliseconds; }
+    // Answers a request with 200 and `body`, keeping the connection open.
+    static void answer(QTcpSocket* socket, const QByteArray& body);
 
 protected:
     void incomingConnection(qintptr descriptor) override;
@@ -32,4 +37,5 @@ private:
     Handler m_handler;
     int m_requests = 0;
     int m_connections = 0;
+    int m_idleCloseMs = 0;
 };
