@@ -6,6 +6,7 @@
 #include "collect/SelectShopDialog.h"
 #include "config/DataConfig.h"
 #include "core/Product.h"
+#include "net/GatewayConnections.h"
 #include "net/GatewayReply.h"
 #include "net/GatewayRequests.h"
 #include "net/HttpFun.h"
@@ -82,8 +83,12 @@ LoginWidget::LoginWidget(QWidget* parent) : QWidget(parent), ui(std::make_unique
 
     // Starting the network stack (plugins, TLS) takes longer than the rest of start-up: the
     // window goes on screen first.
-    if (DataConfig::instance().getCheckUpdata() == 0)
-        afterFirstPaint(this, [this] { checkVersion(); });
+    // The login's connection is opened while the cashier types; the version check goes beside it.
+    afterFirstPaint(this, [this] {
+        gatewayconnections::prepareRead(gateway::gatewayUrl());
+        if (DataConfig::instance().getCheckUpdata() == 0)
+            checkVersion();
+    });
 }
 
 LoginWidget::~LoginWidget() = default;
@@ -107,7 +112,7 @@ void LoginWidget::on_login_btn_clicked()
     auto* request = new HttpFun;
     setBusy(true);
     connect(request, &HttpFun::signal_requestFinished, this, &LoginWidget::slot_requestFinished);
-    request->post(gateway::gatewayUrl(), gateway::loginBody(user, password));
+    request->post(gateway::gatewayUrl(), gateway::loginBody(user, password), HttpFun::Effect::ReadsOnly);
 }
 
 void LoginWidget::setBusy(bool busy)
@@ -158,7 +163,7 @@ void LoginWidget::checkVersion()
 {
     auto* request = new HttpFun;
     connect(request, &HttpFun::signal_requestFinished, this, &LoginWidget::slot_requestVersionFinished);
-    request->post(gateway::gatewayUrl(), gateway::updateBody());
+    request->post(gateway::gatewayUrl(), gateway::updateBody(), HttpFun::Effect::ReadsOnly);
 }
 
 void LoginWidget::slot_requestVersionFinished(bool bSuccess, const QByteArray& byteResult)

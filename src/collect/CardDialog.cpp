@@ -3,6 +3,8 @@
 #include "config/AppConfigRecord.h"
 #include "core/Money.h"
 #include "net/CardRegistration.h"
+#include "net/GatewayConnections.h"
+#include "net/GatewayRequests.h"
 #include "ui_CardDialog.h"
 #include "widgets/ButtonStyles.h"
 #include "widgets/Keys.h"
@@ -35,6 +37,8 @@ CardDialog::CardDialog(QWidget* parent, const QString& orderNo, const QString& s
     // (A hidden button's shortcut would not fire.)
     ui->btnOk1->setGeometry(ui->btnOk->geometry());
     ui->btnOk->raise();
+    // The registration's connection is opened while the number is typed.
+    new ReadyConnection(gateway::gatewayUrl(), this);
 
     const QString itemName = AppConfigRecord::instance().itemName;
     ui->lblTitle->setText(QStringLiteral("登记") + itemName);

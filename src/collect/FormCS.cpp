@@ -4,6 +4,8 @@
 #include "config/AppConfigRecord.h"
 #include "core/CentsMode.h"
 #include "core/Money.h"
+#include "net/GatewayConnections.h"
+#include "net/GatewayRequests.h"
 #include "net/NetLog.h"
 #include "net/PaymentCheck.h"
 #include "net/SessionData.h"
@@ -37,6 +39,9 @@ FormCS::FormCS(QWidget* parent, const QString& amountText)
     const money::Charge charge = money::chargeFor(typed.ok() ? typed.value : 0, AppConfigRecord::instance().centsMode);
     m_moneyFen = charge.fen;
     ui->lblMoney->setText(charge.displayText);
+
+    // While the customer gets the payment code ready, the connection for the charge is opened.
+    new ReadyConnection(gateway::gatewayUrl(), this);
 }
 
 FormCS::~FormCS() = default;

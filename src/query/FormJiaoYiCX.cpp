@@ -4,6 +4,7 @@
 #include "config/AppConfigRecord.h"
 #include "config/DataConfig.h"
 #include "core/QueryTable.h"
+#include "net/GatewayConnections.h"
 #include "net/GatewayReply.h"
 #include "net/GatewayRequests.h"
 #include "net/HttpFun.h"
@@ -90,6 +91,8 @@ FormJiaoYiCX::FormJiaoYiCX(QWidget* parent)
     ui->start_dateEdit->setDateTime(QDateTime(today, QTime(0, 0, 0)));
     ui->end_dateEdit->setDateTime(QDateTime(today, QTime(23, 59, 59)));
     ui->query_btn->setShortcut(keypadEnterKey());
+    // The listing's connection is opened while the cashier looks at the dates.
+    gatewayconnections::prepareRead(gateway::gatewayUrl());
 }
 
 FormJiaoYiCX::~FormJiaoYiCX()
@@ -113,7 +116,7 @@ void FormJiaoYiCX::listPay(int page)
     m_listAskedAt = QDateTime::currentDateTimeUtc();
     m_request = new HttpFun;
     connect(m_request, &HttpFun::signal_requestFinished, this, &FormJiaoYiCX::slot_requestFinished);
-    m_request->post(gateway::gatewayUrl(), gateway::listPayBody(SessionData::instance().token(), query));
+    m_request->post(gateway::gatewayUrl(), gateway::listPayBody(SessionData::instance().token(), query), HttpFun::Effect::ReadsOnly);
     // The reply closes the busy dialog; the tab waits here until it has been shown.
     modal::exec(*loadingDialog);
     // Under X11 the keyboard did not always come back to the main window when the busy box went,

@@ -4,6 +4,7 @@
 #include "config/DataConfig.h"
 #include "core/Money.h"
 #include "core/RefundCheck.h"
+#include "net/GatewayConnections.h"
 #include "net/GatewayReply.h"
 #include "net/GatewayRequests.h"
 #include "net/HttpFun.h"
@@ -73,6 +74,8 @@ RefundSureDialog::RefundSureDialog(QWidget* parent, const Order& order, bool ear
     }
     ui->txtmoney->setFocus();
     ui->txtmoney->selectAll();
+    // The refund's connection is opened while the amount and the password are typed.
+    new ReadyConnection(gateway::gatewayUrl(), this);
 }
 
 RefundSureDialog::~RefundSureDialog() = default;
@@ -81,7 +84,7 @@ void RefundSureDialog::requestCards()
 {
     auto* request = new HttpFun;
     connect(request, &HttpFun::signal_requestFinished, this, &RefundSureDialog::slot_requestFinished);
-    request->post(gateway::gatewayUrl(), gateway::cardsBody(SessionData::instance().token(), outTradeNo));
+    request->post(gateway::gatewayUrl(), gateway::cardsBody(SessionData::instance().token(), outTradeNo), HttpFun::Effect::ReadsOnly);
 }
 
 void RefundSureDialog::slot_requestFinished(bool bSuccess, const QByteArray& byteResult)
