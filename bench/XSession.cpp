@@ -125,11 +125,15 @@ void XSession::handle(void* e)
         break;
     }
     case UnmapNotify:
-        if (m_windows.contains(event.xunmap.window))
-            m_windows[event.xunmap.window].mapped = false;
+        if (m_windows.contains(event.xunmap.window)) {
+            Seen& w = m_windows[event.xunmap.window];
+            w.mapped = false;
+            w.unmappedAt = now();
+        }
         break;
     case DestroyNotify:
-        m_windows.remove(event.xdestroywindow.window);
+        if (m_windows.remove(event.xdestroywindow.window))
+            m_lastGoneAt = now();
         break;
     case Expose:
         if (event.xexpose.count == 0 && m_windows.contains(event.xexpose.window))
@@ -193,13 +197,16 @@ XSession::WindowId XSession::waitMapped(const QString& title, qint64 sinceNs, in
     }
 }
 
-bool XSession::waitUnmapped(WindowId window, int timeoutMs)
+bool XSession::waitUnmapped(WindowId window, int timeoutMs, qint64* unmappedAtNs)
 {
     const qint64 deadline = now() + qint64(timeoutMs) * 1000000;
     for (;;) {
         pump(0);
-        if (!m_windows.contains(window) || !m_windows.value(window).mapped)
+        if (!m_windows.contains(window) || !m_windows.value(window).mapped) {
+            if (unmappedAtNs)
+                *unmappedAtNs = m_windows.contains(window) ? m_windows.value(window).unmappedAt : m_lastGoneAt;
             return true;
+        }
         if (now() >= deadline)
             return false;
         pump(20);
@@ -259,6 +266,20 @@ bool XSession::key(const char* keysym, bool press)
 bool XSession::tap(const char* keysym)
 {
     return key(keysym, true) && key(keysym, false);
+}
+
+bool XSession::click(WindowId window, int x, int y)
+{
+    Display* d = display(m_display);
+    int rootX = 0, rootY = 0;
+    ::Window child = 0;
+    if (!XTranslateCoordinates(d, window, m_root, x, y, &rootX, &rootY, &child))
+        return false;
+    XTestFakeMotionEvent(d, -1, rootX, rootY, CurrentTime);
+    XTestFakeButtonEvent(d, 1, True, CurrentTime);
+    XTestFakeButtonEvent(d, 1, False, CurrentTime);
+    XFlush(d);
+    return true;
 }
 
 bool XSession::chord(const char* modifier, const char* keysym)

@@ -31,8 +31,8 @@ public:
     // Waits until a window titled `title` is mapped that was not mapped at `sinceNs` (a
     // monotonic time, see now()); its id, and when it was seen mapped. 0 on timeout.
     WindowId waitMapped(const QString& title, qint64 sinceNs, int timeoutMs, qint64* mappedAtNs = nullptr);
-    // Waits until `window` is unmapped or gone.
-    bool waitUnmapped(WindowId window, int timeoutMs);
+    // Waits until `window` is unmapped or gone; when it was seen unmapped (or gone).
+    bool waitUnmapped(WindowId window, int timeoutMs, qint64* unmappedAtNs = nullptr);
     QSize size(WindowId window) const;
     int exposures(WindowId window) const;
 
@@ -41,6 +41,8 @@ public:
 
     // Keys by keysym name ("Return", "KP_Enter", "z", "F2"): a press and a release.
     bool tap(const char* keysym);
+    // A left click at (x, y) in `window`'s own coordinates, as a mouse gives it.
+    bool click(WindowId window, int x, int y);
     // A key with a modifier held ("Alt_L", "z").
     bool chord(const char* modifier, const char* keysym);
     // Plain characters that need no shift ('0'-'9', 'a'-'z', '.'), as fast as a scanner sends them.
@@ -55,6 +57,7 @@ private:
         QString title;
         bool mapped = false;
         qint64 mappedAt = 0;
+        qint64 unmappedAt = 0;
         int exposures = 0;
     };
     void handle(void* event);
@@ -68,4 +71,5 @@ private:
     unsigned long m_utf8String = 0;
     unsigned long m_netActiveWindow = 0;
     QHash<WindowId, Seen> m_windows;
+    qint64 m_lastGoneAt = 0; // when the last watched window was destroyed
 };

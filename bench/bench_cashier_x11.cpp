@@ -15,51 +15,26 @@
 //                     --shift-printer NAME --pdf-dir DIR --receipt-pdf FILE
 //                     [--startups N] [--sales N] [--shift N]
 
+#include "CashierDriver.h"
 #include "DemoGateway.h"
 #include "PdfWatch.h"
-#include "PseudoTerminal.h"
 #include "Samples.h"
-#include "TestSupport.h"
 #include "WindowTitles.h"
 #include "XSession.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
-#include <QTemporaryDir>
-#include <QTextCodec>
 
 #include <cstdio>
 
 namespace {
 
 using namespace windowtitle;
+using namespace bench;
 
 const QString kBareWindow = QStringLiteral("bench window");
-// The payment codes scanned into the program: WeChat's, never ending in 0000.
-const QString kCodePrefix = QStringLiteral("13");
-
-constexpr int kWaitMs = 15000;
-
-double msBetween(qint64 fromNs, qint64 toNs)
-{
-    return double(toNs - fromNs) / 1e6;
-}
-
-// Says what went wrong, with a picture of the screen at that moment.
-void fail(const QString& what)
-{
-    const QString shot = QDir::temp().filePath(QStringLiteral("bench_cashier_x11-failure.png"));
-    const bool saved = QProcess::execute(QStringLiteral("import"), {"-window", "root", shot}) == 0;
-    std::printf("failed: %s%s\n", qPrintable(what), saved ? qPrintable(" (screen: " + shot + ")") : "");
-    std::fflush(stdout);
-}
-
 // A figure of /proc/<pid>/status in KiB ("VmRSS", "RssAnon", "RssFile"); -1 when missing.
 qint64 statusKiB(qint64 pid, const QByteArray& field)
 {
@@ -93,76 +68,29 @@ public:
             return fail("no X server with XTEST on $DISPLAY"), false;
         if (!m_gateway.start())
             return fail(m_gateway.error()), false;
-        if (!m_till.isValid() || !m_work.isValid() || !m_config.isValid() || !QDir(m_work.path()).mkdir("ports") ||
-            !QFile::link(m_till.devicePath(), m_work.filePath("ports/COM9")))
+        if (!m_driver.prepare())
             return fail("no till pseudo-terminal or working folder"), false;
-        m_env = QProcessEnvironment::systemEnvironment();
-        m_env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        m_env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
+        m_driver.program = cashierPath;
         return startUp() && saleFigures() && salesWithoutReceipts() && shift();
     }
 
-    ~Bench()
-    {
-        stop(m_cashier);
-        stop(m_saleWindow);
-    }
+    ~Bench() { CashierDriver::stop(m_saleWindow); }
 
 private:
     XSession m_x;
     DemoGateway m_gateway;
-    PseudoTerminal m_till;
-    QTemporaryDir m_work;
-    QTemporaryDir m_config;
-    QProcessEnvironment m_env;
-    QProcess m_cashier;
+    CashierDriver m_driver{m_x, m_gateway};
     QProcess m_saleWindow;
-    int m_codes = 0;
     double m_bareSaleMs = 0;
-
-    static void stop(QProcess& process)
-    {
-        if (process.state() != QProcess::NotRunning) {
-            process.kill();
-            process.waitForFinished(5000);
-        }
-    }
-
-    bool writeIni(const QString& printerName)
-    {
-        // The demo login remembered, no version check, no print-order polling.
-        QByteArray ini = "[data_config]\ngateway_url=" + m_gateway.url().toUtf8() + "\n";
-        ini += "user=demo\npwd=demo123\nremPwdstatus=true\ncheck_updata=1\nprint_poll_seconds=0\n";
-        ini += "printerName=" + QTextCodec::codecForName("GB2312")->fromUnicode(printerName) + "\n";
-        return writeFileBytes(m_work.filePath("data.ini"), ini);
-    }
-
-    // Starts `program` and waits for its window `title`; the time from the start to the map, in ms,
-    // or a negative number when it did not come.
-    double launch(QProcess& process, const QString& program, const QStringList& arguments, const QString& title,
-                  XSession::WindowId* window = nullptr)
-    {
-        process.setProcessEnvironment(m_env);
-        process.setWorkingDirectory(m_work.path());
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process.setStandardOutputFile(QProcess::nullDevice());
-        const qint64 start = XSession::now();
-        process.start(program, arguments);
-        qint64 mappedAt = 0;
-        const XSession::WindowId id = m_x.waitMapped(title, start, kWaitMs, &mappedAt);
-        if (window)
-            *window = id;
-        return id ? msBetween(start, mappedAt) : -1;
-    }
 
     double startOnce(const QString& program, const QStringList& arguments, const QString& title, QSize* size = nullptr)
     {
         QProcess process;
         XSession::WindowId window = 0;
-        const double ms = launch(process, program, arguments, title, &window);
+        const double ms = m_driver.launch(process, program, arguments, title, &window);
         if (window && size)
             *size = m_x.size(window);
-        stop(process);
+        CashierDriver::stop(process);
         if (window)
             m_x.waitUnmapped(window, kWaitMs);
         return ms;
@@ -170,7 +98,7 @@ private:
 
     bool startUp()
     {
-        if (!writeIni(printer))
+        if (!m_driver.writeIni(printer))
             return fail("cannot write data.ini"), false;
         QSize size;
         // Once each unmeasured: the first start reads everything from disk.
@@ -209,133 +137,24 @@ private:
         return true;
     }
 
-    // Starts the program with `printerName` in data.ini and logs in with the remembered account
-    // into the first shop.
-    bool logIn(const QString& printerName)
-    {
-        stop(m_cashier);
-        if (!writeIni(printerName))
-            return fail("cannot write data.ini"), false;
-        XSession::WindowId login = 0;
-        if (launch(m_cashier, cashierPath, {}, kLogin, &login) < 0 || !m_x.activate(login))
-            return fail("no login window to log in at"), false;
-        qint64 since = XSession::now();
-        m_x.tap("Return");
-        const XSession::WindowId shops = m_x.waitMapped(kSelectShop, since, kWaitMs);
-        if (!shops || !waitForRequest(QStringLiteral("Account.Shop.listShop")) || !m_x.activate(shops))
-            return fail("no shop selection after logging in"), false;
-        // The list is filled once the reply is in.
-        m_x.wait(200);
-        since = XSession::now();
-        m_x.tap("KP_Enter");
-        if (!m_x.waitMapped(kMain, since, kWaitMs))
-            return fail("no main window after choosing the shop"), false;
-        return true;
-    }
-
-    // One sale: the amount from the till, Alt+Z, a scanned code and Return. Returns the moment of
-    // Return and the trade result window (0 when the sale did not complete).
-    XSession::WindowId sale(qint64* returnAt, qint64* mappedAt)
-    {
-        const int n = ++m_codes;
-        const QByteArray amount = QByteArray::number(1 + n % 97) + "." + QByteArray::number(10 + n % 90);
-        if (!m_till.write("\x1bQA" + amount + "\r"))
-            return 0;
-        // Time for the amount to travel the line and reach the keypad.
-        m_x.wait(100);
-        qint64 since = XSession::now();
-        m_x.chord("Alt_L", "z");
-        XSession::WindowId scanPay = m_x.waitMapped(kScanPay, since, 3000);
-        if (!scanPay) {
-            // The hot key came before the amount: once more.
-            since = XSession::now();
-            m_x.chord("Alt_L", "z");
-            scanPay = m_x.waitMapped(kScanPay, since, kWaitMs);
-        }
-        if (!scanPay)
-            return 0;
-        // The window takes the keyboard once it is exposed.
-        const qint64 exposeDeadline = XSession::now() + qint64(kWaitMs) * 1000000;
-        while (m_x.exposures(scanPay) == 0 && XSession::now() < exposeDeadline)
-            m_x.pump(10);
-        m_x.wait(30);
-        // A new code each time: the gateway takes each once.
-        m_x.type(kCodePrefix + QStringLiteral("%1").arg(n, 15, 10, QLatin1Char('0')) + QLatin1Char('1'));
-        *returnAt = XSession::now();
-        m_x.tap("Return");
-        return m_x.waitMapped(kTradeResult, *returnAt, kWaitMs, mappedAt);
-    }
-
-    bool closeResult(XSession::WindowId result)
-    {
-        return m_x.activate(result) && m_x.tap("Escape") && m_x.waitUnmapped(result, kWaitMs);
-    }
-
-    // F2 and the keypad's Enter in the main window: today's payments, as the query tab lists them.
-    bool query()
-    {
-        const XSession::WindowId main = m_x.mapped(kMain);
-        if (!main || !m_x.activate(main))
-            return fail("the main window did not take the focus for a query"), false;
-        // The request log is emptied so that this query is the only one in it.
-        m_gateway.adminPost(QStringLiteral("reset"));
-        m_x.tap("F2");
-        // At a person's pace: the collection tab's keys stay live until it is deleted, at the
-        // program's next turn of its event loop.
-        m_x.wait(150);
-        m_x.tap("KP_Enter");
-        if (!waitForRequest(QStringLiteral("Account.Pay.listPay")))
-            return fail("F2 and the keypad's Enter asked the gateway for nothing"), false;
-        // The busy box goes once the page is shown.
-        m_x.wait(20);
-        const XSession::WindowId busy = m_x.mapped(kBusy);
-        if (busy && !m_x.waitUnmapped(busy, kWaitMs))
-            return fail("the busy box stayed after the query"), false;
-        return true;
-    }
-
-    // Waits until the gateway's request log holds `action`.
-    bool waitForRequest(const QString& action)
-    {
-        const qint64 deadline = XSession::now() + qint64(kWaitMs) * 1000000;
-        while (QJsonDocument::fromJson(m_gateway.adminGet(QStringLiteral("requests?action=") + action))
-                   .array()
-                   .isEmpty()) {
-            if (XSession::now() > deadline)
-                return false;
-            m_x.wait(20);
-        }
-        return true;
-    }
-
-    // Orders paid with the codes the program was given (the baseline sale pays with codes of its own).
-    int paidOrders()
-    {
-        int paid = 0;
-        for (const QJsonValue& row :
-             QJsonDocument::fromJson(m_gateway.adminGet(QStringLiteral("rows?table=orders"))).array())
-            paid += row.toObject().value(QStringLiteral("auth_code")).toString().startsWith(kCodePrefix) ? 1 : 0;
-        return paid;
-    }
-
     bool saleFigures()
     {
         PdfWatch pdfs(pdfDir);
         if (!pdfs.isValid())
             return fail("cannot watch the printer's folder"), false;
-        if (!logIn(printer))
+        if (!m_driver.logIn(printer))
             return false;
         XSession::WindowId till = 0;
-        if (launch(m_saleWindow, saleWindowPath, {QString::number(m_gateway.port())}, QStringLiteral("bench till"),
-                   &till) < 0)
+        if (m_driver.launch(m_saleWindow, saleWindowPath, {QString::number(m_gateway.port())},
+                            QStringLiteral("bench till"), &till) < 0)
             return fail("the baseline sale window did not appear"), false;
-        const QString pid = QStringLiteral("-%1-").arg(m_cashier.processId());
-        const int ordersBefore = paidOrders();
+        const QString pid = QStringLiteral("-%1-").arg(m_driver.cashier().processId());
+        const int ordersBefore = m_driver.paidOrders();
         std::vector<double> toResult, toPdf, bareResult, lpPdf;
         // One more than measured: the first sale loads the result window's images and the printer.
         for (int i = 0; i <= sales; ++i) {
             qint64 returnAt = 0, mappedAt = 0;
-            const XSession::WindowId result = sale(&returnAt, &mappedAt);
+            const XSession::WindowId result = m_driver.sale(&returnAt, &mappedAt);
             if (!result)
                 return fail("a sale did not reach its trade result"), false;
             const qint64 printedAt = pdfs.wait(
@@ -343,7 +162,7 @@ private:
                 kWaitMs * 2, m_x);
             if (!printedAt)
                 return fail("no receipt PDF from the printer"), false;
-            if (!closeResult(result))
+            if (!m_driver.closeResult(result))
                 return fail("the trade result did not close"), false;
 
             // The baselines, in between: a bare sale, and the spooler alone with the same receipt.
@@ -370,8 +189,8 @@ private:
             bareResult.push_back(msBetween(bareAt, bareMappedAt));
             lpPdf.push_back(msBetween(lpAt, lpPrintedAt));
         }
-        stop(m_saleWindow);
-        if (paidOrders() != ordersBefore + sales + 1)
+        CashierDriver::stop(m_saleWindow);
+        if (m_driver.paidOrders() != ordersBefore + sales + 1)
             return fail("the gateway does not hold one order per sale"), false;
         std::printf("sale, %d measured: Return → trade result median %.1f ms (p90 %.1f), bare sale median %.1f ms "
                     "(p90 %.1f); Return → receipt PDF median %.0f ms (p90 %.0f), lp → PDF median %.0f ms (p90 %.0f)\n",
@@ -388,13 +207,13 @@ private:
     // result is on screen.
     bool salesWithoutReceipts()
     {
-        if (!logIn(QStringLiteral("不打印小票")))
+        if (!m_driver.logIn(QStringLiteral("不打印小票")))
             return false;
         std::vector<double> toResult;
         for (int i = 0; i <= sales; ++i) {
             qint64 returnAt = 0, mappedAt = 0;
-            const XSession::WindowId result = sale(&returnAt, &mappedAt);
-            if (!result || !closeResult(result))
+            const XSession::WindowId result = m_driver.sale(&returnAt, &mappedAt);
+            if (!result || !m_driver.closeResult(result))
                 return fail("a sale without a receipt did not complete"), false;
             if (i > 0)
                 toResult.push_back(msBetween(returnAt, mappedAt));
@@ -412,10 +231,10 @@ private:
             return true;
         // Receipts go to a queue that keeps them: the program does all its printing work, and the
         // machine is spared converting hundreds of PDFs.
-        if (!logIn(shiftPrinter))
+        if (!m_driver.logIn(shiftPrinter))
             return false;
-        const int ordersBefore = paidOrders();
-        const qint64 pid = m_cashier.processId();
+        const int ordersBefore = m_driver.paidOrders();
+        const qint64 pid = m_driver.cashier().processId();
         // Resident memory, and the part of it that is heap and other private memory rather than
         // pages of mapped files (libraries, fonts).
         std::vector<qint64> resident{statusKiB(pid, "VmRSS")}, anonymous{statusKiB(pid, "RssAnon")};
@@ -425,12 +244,12 @@ private:
         for (int action = 1; action <= shiftActions; ++action) {
             if (action % 2 == 1) {
                 qint64 returnAt = 0, mappedAt = 0;
-                const XSession::WindowId result = sale(&returnAt, &mappedAt);
-                if (!result || !closeResult(result))
+                const XSession::WindowId result = m_driver.sale(&returnAt, &mappedAt);
+                if (!result || !m_driver.closeResult(result))
                     return fail(QStringLiteral("sale at action %1 of the shift").arg(action)), false;
                 toResult.push_back(msBetween(returnAt, mappedAt));
                 ++salesDone;
-            } else if (!query()) {
+            } else if (!m_driver.query()) {
                 return std::printf("(at action %d of the shift)\n", action), false;
             }
             if (action % 50 == 0) {
@@ -441,7 +260,7 @@ private:
             }
         }
         const double seconds = msBetween(started, XSession::now()) / 1000;
-        if (paidOrders() != ordersBefore + salesDone)
+        if (m_driver.paidOrders() != ordersBefore + salesDone)
             return fail("the gateway does not hold one order per sale of the shift"), false;
         std::printf("shift: %d sales and %d queries in %.0f s (sale Return → trade result median %.1f ms); KiB at 0, "
                     "50, 100... actions: VmRSS %s; RssAnon %s\n",
