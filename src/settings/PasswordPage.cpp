@@ -1,5 +1,6 @@
 #include "settings/PasswordPage.h"
 
+#include "net/GatewayConnections.h"
 #include "net/GatewayReply.h"
 #include "net/SessionData.h"
 #include "widgets/ButtonStyles.h"
@@ -9,7 +10,6 @@
 
 #include <QLabel>
 #include <QPushButton>
-#include <QShortcut>
 
 namespace {
 // No reply, an HTTP error or the 30 seconds passed: the cashier must not take silence for success.
@@ -27,9 +27,8 @@ void PasswordPage::setUpPage(QLabel* lblzh, QPushButton* btnOk)
     lblzh->setText(m_account);
     btnOk->setStyleSheet(imageButtonStyle(QStringLiteral("query_nor.png"), QStringLiteral("query_pre.png"),
                                           QStringLiteral("color:white;")));
-    btnOk->setShortcut(QKeySequence(Qt::Key_Return));
-    auto* keypadEnter = new QShortcut(keypadEnterKey(), this);
-    connect(keypadEnter, &QShortcut::activated, btnOk, [btnOk] { btnOk->animateClick(); });
+    clickOnKey(btnOk, QKeySequence(Qt::Key_Return));
+    clickOnKey(btnOk, keypadEnterKey());
 }
 
 bool PasswordPage::confirm(const QString& problem, const QByteArray& body)
@@ -51,6 +50,19 @@ bool PasswordPage::changeAnswered(bool bSuccess)
     if (!bSuccess)
         showTip(kNoReply);
     return bSuccess;
+}
+
+void PasswordPage::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!m_ready)
+        m_ready = new ReadyConnection(gateway::gatewayUrl(), this);
+}
+
+void PasswordPage::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    delete m_ready;
 }
 
 void PasswordPage::showTip(const QString& text)

@@ -4,10 +4,12 @@
 #include "net/HttpFun.h"
 
 #include <QByteArray>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
 class QLabel;
+class ReadyConnection;
 class QPushButton;
 
 // What the three password pages of the settings panel share: the account name, the confirm button,
@@ -38,6 +40,10 @@ protected:
 
     void showTip(const QString& text);
 
+    // While the page is on screen, a connection waits ready for its change.
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
     // One request; its report goes to `slot` of this page, and is dropped when the panel has deleted
     // the page meanwhile.
     template <typename Page>
@@ -56,4 +62,5 @@ protected slots:
 private:
     QString m_account;
     bool m_changing = false;
+    QPointer<ReadyConnection> m_ready;
 };
