@@ -37,9 +37,9 @@ LoginWidget::LoginWidget(QWidget* parent) : QWidget(parent), ui(std::make_unique
     setUpFramelessWindow(this);
 
     ui->login_btn->setStyleSheet(kLoginButtonStyle);
-    ui->login_btn->setShortcut(keypadEnterKey());
+    clickOnKey(ui->login_btn, keypadEnterKey());
     ui->min_btn->setStyleSheet(titleBarButtonStyle(QStringLiteral("min")));
-    ui->min_btn->setShortcut(QKeySequence(Qt::Key_Escape));
+    clickOnKey(ui->min_btn, QKeySequence(Qt::Key_Escape));
     ui->close_btn->setStyleSheet(titleBarButtonStyle(QStringLiteral("close")));
     ui->label_title->setText(product::name() + QStringLiteral(" · 收银台"));
     ui->label->setText(QStringLiteral("V") + product::version() + QStringLiteral("    ") + product::rightsLine());

@@ -16,6 +16,7 @@
 #include "settings/FormShangJiaXinXi.h"
 #include "ui_MainWindow.h"
 #include "widgets/ButtonStyles.h"
+#include "widgets/Keys.h"
 #include "widgets/MessageBox.h"
 #include "widgets/ModalLoop.h"
 #include "widgets/PlainText.h"
@@ -82,10 +83,10 @@ MainWindow::MainWindow(QWidget* parent)
 
     switchToTab(CollectionTab);
 
-    ui->min_btn->setShortcut(QKeySequence(Qt::Key_Escape));
-    ui->smsk_btn->setShortcut(QKeySequence(Qt::Key_F1));
-    ui->jycx_btn->setShortcut(QKeySequence(Qt::Key_F2));
-    ui->sjxx_btn->setShortcut(QKeySequence(Qt::Key_F3));
+    clickOnKey(ui->min_btn, QKeySequence(Qt::Key_Escape));
+    clickOnKey(ui->smsk_btn, QKeySequence(Qt::Key_F1));
+    clickOnKey(ui->jycx_btn, QKeySequence(Qt::Key_F2));
+    clickOnKey(ui->sjxx_btn, QKeySequence(Qt::Key_F3));
 
     connect(m_serial, &SerialPassThrough::amountReceived, this, &MainWindow::ReadData);
     connect(m_serial, &SerialPassThrough::softwarePortLost, this, [this] {

@@ -31,8 +31,8 @@ CardDialog::CardDialog(QWidget* parent, const QString& orderNo, const QString& s
     ui->btnOk->setStyleSheet(buttonStyle);
     ui->btnOk1->setStyleSheet(buttonStyle);
     ui->btnCancel->setStyleSheet(buttonStyle);
-    ui->btnOk->setShortcut(QKeySequence(Qt::Key_Return));
-    ui->btnOk1->setShortcut(keypadEnterKey());
+    clickOnKey(ui->btnOk, QKeySequence(Qt::Key_Return));
+    clickOnKey(ui->btnOk1, keypadEnterKey());
     // btnOk1 only carries the keypad's Enter: it lies under btnOk, so the cashier sees one "确定".
     // (A hidden button's shortcut would not fire.)
     ui->btnOk1->setGeometry(ui->btnOk->geometry());

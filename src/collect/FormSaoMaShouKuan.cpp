@@ -25,9 +25,9 @@ FormSaoMaShouKuan::FormSaoMaShouKuan(QWidget* parent) : QWidget(parent), ui(std:
     ui->sk_btn->setStyleSheet(
         imageButtonStyle(QStringLiteral("sk_nor.png"), QStringLiteral("sk_pre.png"), QStringLiteral("color:#EAEAEA;")));
 
-    ui->sk_btn->setShortcut(QKeySequence(Qt::Key_Return));
-    ui->clean_btn->setShortcut(QKeySequence(Qt::Key_Delete));
-    ui->rt_btn->setShortcut(keypadEnterKey());
+    clickOnKey(ui->sk_btn, QKeySequence(Qt::Key_Return));
+    clickOnKey(ui->clean_btn, QKeySequence(Qt::Key_Delete));
+    clickOnKey(ui->rt_btn, keypadEnterKey());
     ui->rt_btn->lower();
 
     m_keyTimer.setSingleShot(true);

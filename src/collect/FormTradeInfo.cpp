@@ -34,9 +34,9 @@ FormTradeInfo::FormTradeInfo(const QJsonObject& content, QWidget* parent)
                                                 QStringLiteral("color:white;"));
     ui->print_btn->setStyleSheet(printStyle);
     ui->pushButton->setStyleSheet(printStyle);
-    ui->close_btn->setShortcut(QKeySequence(Qt::Key_Escape));
-    ui->print_btn->setShortcut(keypadEnterKey());
-    ui->pushButton->setShortcut(QKeySequence(Qt::Key_Return));
+    clickOnKey(ui->close_btn, QKeySequence(Qt::Key_Escape));
+    clickOnKey(ui->print_btn, keypadEnterKey());
+    clickOnKey(ui->pushButton, QKeySequence(Qt::Key_Return));
     ui->noEdit->setFocus();
 
     const auto text = [&content](const char* key) { return gateway::jsonText(content.value(QLatin1String(key))); };

@@ -26,7 +26,7 @@ SelectShopDialog::SelectShopDialog(QWidget* parent) : QDialog(parent), ui(std::m
     showLabelsAsPlainText(this);
     ui->pushButton->setStyleSheet(kButtonStyle);
     ui->pushButton_2->setStyleSheet(kButtonStyle);
-    ui->pushButton->setShortcut(keypadEnterKey());
+    clickOnKey(ui->pushButton, keypadEnterKey());
     setUpFramelessWindow(this);
     requestShops();
 }

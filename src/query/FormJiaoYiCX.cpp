@@ -90,7 +90,7 @@ FormJiaoYiCX::FormJiaoYiCX(QWidget* parent)
     const QDate today = QDate::currentDate();
     ui->start_dateEdit->setDateTime(QDateTime(today, QTime(0, 0, 0)));
     ui->end_dateEdit->setDateTime(QDateTime(today, QTime(23, 59, 59)));
-    ui->query_btn->setShortcut(keypadEnterKey());
+    clickOnKey(ui->query_btn, keypadEnterKey());
     // The listing's connection is opened while the cashier looks at the dates.
     gatewayconnections::prepareRead(gateway::gatewayUrl());
 }

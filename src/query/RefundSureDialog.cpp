@@ -43,8 +43,8 @@ RefundSureDialog::RefundSureDialog(QWidget* parent, const Order& order, bool ear
 {
     ui->setupUi(this);
     showLabelsAsPlainText(this);
-    ui->btnOk->setShortcut(QKeySequence(Qt::Key_Return));
-    ui->btnOk1->setShortcut(keypadEnterKey());
+    clickOnKey(ui->btnOk, QKeySequence(Qt::Key_Return));
+    clickOnKey(ui->btnOk1, keypadEnterKey());
     // btnOk1 only carries the keypad's Enter: it lies under btnOk, so the cashier sees one confirm
     // button. (A hidden button's shortcut would not fire.)
     ui->btnOk1->setGeometry(ui->btnOk->geometry());
