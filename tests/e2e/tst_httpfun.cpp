@@ -343,6 +343,24 @@ private slots:
         QCOMPARE(server.connectionsAccepted() == connections, onReadyConnection);
     }
 
+    // Gateways close a connection idle for a few seconds: the one kept ready is renewed before
+    // that, so a change taken later still goes on a connection opened for it, not on a new one.
+    void aReadyConnectionIsRenewedBeforeTheGatewayClosesIt()
+    {
+        RawHttpServer server(
+            [](QTcpSocket* socket, const QByteArray&) { RawHttpServer::answer(socket, R"({"content":{"code":1}})"); });
+        server.setIdleCloseMs(ReadyConnection::kRenewMs + 1500);
+        ReadyConnection ready(server.url());
+        // Opened at once and renewed twice: past the gateway's idle limit for the first.
+        QTRY_VERIFY_WITH_TIMEOUT(server.connectionsAccepted() >= 3, 10000);
+        const int connections = server.connectionsAccepted();
+        Receiver r;
+        postAndWait(r, server.url(), gateway::scanPayBody("134567890123456789", 1250, "7", "3"));
+        QCOMPARE(server.requestsReceived(), 1);
+        QVERIFY(r.reports.at(0).first);
+        QCOMPARE(server.connectionsAccepted(), connections);
+    }
+
     // A connection that closes after taking a request without answering (a gateway closing it idle
     // just as the request arrived): a read is sent again, a change never.
     void onlyReadsAreSentAgain_data()
@@ -475,6 +493,8 @@ private slots:
         QVERIFY(r.reports.at(0).first);
     }
 
+    // Also right after trusted requests to the same gateway: their kept TLS session is not offered
+    // once the authorities differ, so the certificate is checked again.
     void untrustedCertificateIsRefused()
     {
         ScopedWorkingDir dir; // no gateway-ca.pem here: the self-signed certificate is nobody's
