@@ -46,7 +46,8 @@ Stats measureRaw(quint16 port, const QByteArray& body, int requests)
     return summarise(samples, failures);
 }
 
-Stats measureHttpFun(const QString& url, const QByteArray& body, int requests)
+Stats measureHttpFun(const QString& url, const QByteArray& body, int requests,
+                     HttpFun::Effect effect = HttpFun::Effect::Changes)
 {
     std::vector<double> samples;
     int failures = 0;
@@ -60,7 +61,7 @@ Stats measureHttpFun(const QString& url, const QByteArray& body, int requests)
         });
         QElapsedTimer clock;
         clock.start();
-        request->post(url, body);
+        request->post(url, body, effect);
         loop.exec();
         samples.push_back(clock.nsecsElapsed() / 1e6);
         if (!success)
@@ -99,16 +100,20 @@ int main(int argc, char** argv)
     HttpFun::setManagerPolicy(HttpFun::ManagerPolicy::PerRequest);
     const Stats perRequest = measureHttpFun(gateway.url(), body, requests);
     HttpFun::setManagerPolicy(HttpFun::ManagerPolicy::Shared);
-    const Stats shared = measureHttpFun(gateway.url(), body, requests);
+    const Stats sharedChange = measureHttpFun(gateway.url(), body, requests);
+    const Stats sharedRead = measureHttpFun(gateway.url(), body, requests, HttpFun::Effect::ReadsOnly);
     HttpFun::setManagerPolicy(HttpFun::ManagerPolicy::SharedFreshConnection);
     const Stats sharedFresh = measureHttpFun(gateway.url(), body, requests);
 
     std::printf("%d requests of Share.App.update on loopback\n", requests);
     print("raw, one write, fresh", raw, raw);
     print("HttpFun, per-request", perRequest, raw);
-    print("HttpFun, shared keep-alive", shared, raw);
+    print("HttpFun, a change", sharedChange, raw);
+    print("HttpFun, a read, kept", sharedRead, raw);
     print("HttpFun, shared, fresh", sharedFresh, raw);
-    // For scripts/bench: the policy the program uses against the baseline.
-    std::printf("result httpfun %.3f %.3f\n", perRequest.median, raw.median);
-    return raw.failures + perRequest.failures + shared.failures + sharedFresh.failures > 0 ? 1 : 0;
+    // For scripts/bench: the program's way, a change on a connection of its own as the baseline's.
+    std::printf("result httpfun %.3f %.3f\n", sharedChange.median, raw.median);
+    return raw.failures + perRequest.failures + sharedChange.failures + sharedRead.failures + sharedFresh.failures > 0
+               ? 1
+               : 0;
 }

@@ -9,7 +9,13 @@ as it would over the wide area. Replies take half a round trip back. Order is ke
 direction, and a close (FIN) travels with the same delay, so a server closing an idle connection
 is seen by the client half a round trip later, as on a real link.
 
-    delay_proxy.py UPSTREAM_PORT --rtt-ms 80 [--port 0] [--chunks]
+The client's own kernel ACKs are local too, so the proxy also plays Nagle's algorithm for what the
+client sends (unless --no-nagle): a socket without TCP_NODELAY, as Qt's HTTP sockets are, holds a
+write smaller than a segment while earlier data is unacknowledged, and over the wide area that
+acknowledgement is a round trip away. A request written in two pieces (headers, then the body)
+then costs a round trip more, as it would on a real link.
+
+    delay_proxy.py UPSTREAM_PORT --rtt-ms 80 [--port 0] [--chunks] [--no-nagle]
 
 Prints the port it listens on as its first line. On stderr, one line when a connection opens and
 one when it closes (bytes each way, and which side closed first); with --chunks also one line per
@@ -24,10 +30,16 @@ import sys
 import time
 
 
-async def pipe(reader, writer, delay, not_before, loop, delivered, ended):
+# A full segment on the wide area (Ethernet MTU): Nagle's algorithm never holds one.
+SEGMENT_BYTES = 1448
+
+
+async def pipe(reader, writer, delay, not_before, loop, delivered, ended, nagle_rtt=0.0):
     """Copies reader to writer, each chunk `delay` seconds after it was read (but not before
-    not_before), in order; the end of the stream travels the same way. delivered(nbytes) is called
-    as each chunk is handed on, ended() when the end of the stream is."""
+    not_before), in order; the end of the stream travels the same way. With nagle_rtt, a chunk
+    smaller than a segment read while an earlier one is unacknowledged (sent less than nagle_rtt
+    ago) leaves only when that acknowledgement comes. delivered(nbytes) is called as each chunk is
+    handed on, ended() when the end of the stream is."""
     queue = asyncio.Queue()
 
     async def deliver():
@@ -55,13 +67,19 @@ async def pipe(reader, writer, delay, not_before, loop, delivered, ended):
 
     sender = asyncio.ensure_future(deliver())
     last = 0.0
+    acknowledged_at = 0.0
     try:
         while True:
             try:
                 data = await reader.read(65536)
             except OSError:
                 data = b""
-            due = max(loop.time(), not_before) + delay
+            sent = max(loop.time(), not_before)
+            if nagle_rtt and data:
+                if len(data) < SEGMENT_BYTES and sent < acknowledged_at:
+                    sent = acknowledged_at
+                acknowledged_at = sent + nagle_rtt
+            due = sent + delay
             last = max(last, due)
             queue.put_nowait((last, data or None))
             if not data:
@@ -70,7 +88,7 @@ async def pipe(reader, writer, delay, not_before, loop, delivered, ended):
         await sender
 
 
-async def serve(upstream_port, rtt, port, chunks):
+async def serve(upstream_port, rtt, port, chunks, nagle):
     loop = asyncio.get_running_loop()
     half = rtt / 2
     counter = 0
@@ -110,7 +128,8 @@ async def serve(upstream_port, rtt, port, chunks):
             return note
 
         await asyncio.gather(
-            pipe(client_reader, server_writer, half, accepted + rtt, loop, delivered("up"), ended("client")),
+            pipe(client_reader, server_writer, half, accepted + rtt, loop, delivered("up"), ended("client"),
+                 rtt if nagle else 0.0),
             pipe(server_reader, client_writer, half, 0.0, loop, delivered("down"), ended("gateway")))
         for writer in (client_writer, server_writer):
             writer.close()
@@ -130,9 +149,11 @@ def main():
     parser.add_argument("--rtt-ms", type=float, default=80.0)
     parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--chunks", action="store_true", help="log every piece delivered")
+    parser.add_argument("--no-nagle", action="store_true", help="do not play the client's Nagle algorithm")
     options = parser.parse_args()
     try:
-        asyncio.run(serve(options.upstream_port, options.rtt_ms / 1000.0, options.port, options.chunks))
+        asyncio.run(serve(options.upstream_port, options.rtt_ms / 1000.0, options.port, options.chunks,
+                          not options.no_nagle))
     except KeyboardInterrupt:
         pass
 
