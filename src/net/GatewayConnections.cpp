@@ -83,6 +83,7 @@ QString sessionKey(const QUrl& url)
 struct Shared
 {
     QNetworkAccessManager* manager = nullptr;
+    QByteArray authorities; // the digest its connections were verified under
     int inFlight = 0;
     QElapsedTimer lastActive; // since a reply (or a connection made ahead) last finished
 };
@@ -104,9 +105,17 @@ QList<ReadyConnection*>& readyConnections()
 QNetworkAccessManager* sharedManager()
 {
     Shared& state = shared();
+    // Connections verified under other authorities are not used again: a changed gateway-ca.pem
+    // decides from the next request on. Never while a request is on its way.
+    if (state.manager && state.inFlight == 0 && state.authorities != authorities().digest) {
+        state.manager->deleteLater();
+        state.manager = nullptr;
+        state.lastActive.invalidate();
+    }
     if (!state.manager) {
         // Lives until exit (or until replaced while idle), on the GUI thread, like every request.
         state.manager = new QNetworkAccessManager;
+        state.authorities = authorities().digest;
         QObject::connect(state.manager, &QNetworkAccessManager::finished, [](QNetworkReply* reply) {
             shared().lastActive.start();
             keepSession(reply);
@@ -165,7 +174,9 @@ QNetworkAccessManager* managerForChange(const QUrl& url, QObject* owner)
 
 void setAuthoritiesFile(const QString& path)
 {
-    authorities().file = path;
+    Authorities& state = authorities();
+    state.file = path;
+    state.read = false;
 }
 
 QList<QSslCertificate> trustedAuthorities()
@@ -201,17 +212,6 @@ void keepSession(QNetworkReply* reply)
     if (used.sessionTicket().isEmpty() || used.peerCertificate().isNull())
         return;
     sessions().insert(sessionKey(reply->url()), used.sessionTicket());
-}
-
-void resetForTesting()
-{
-    sessions().clear();
-    Shared& state = shared();
-    if (state.manager && state.inFlight == 0) {
-        delete state.manager;
-        state.manager = nullptr;
-        state.lastActive.invalidate();
-    }
 }
 
 } // namespace gatewayconnections
@@ -266,6 +266,7 @@ void ReadyConnection::renew()
     });
     Ready ready;
     ready.manager = manager;
+    ready.authorities = gatewayconnections::authorities().digest;
     ready.since.start();
     m_connections.append(ready);
     // A renewal that never got ready (the gateway did not answer) gives way to the next.
@@ -282,7 +283,8 @@ QNetworkAccessManager* ReadyConnection::take(QObject* owner)
         for (int i = m_connections.size() - 1; i >= 0; --i) {
             const Ready& candidate = m_connections.at(i);
             if (!candidate.manager || candidate.ready != ready ||
-                candidate.since.elapsed() >= gatewayconnections::kFreshMs)
+                candidate.since.elapsed() >= gatewayconnections::kFreshMs ||
+                candidate.authorities != gatewayconnections::authorities().digest)
                 continue;
             QNetworkAccessManager* manager = candidate.manager;
             m_connections.removeAt(i);

@@ -66,9 +66,6 @@ QSslConfiguration tlsConfiguration(const QUrl& url);
 // Keeps the session of a finished reply (or handshake) for the next connection to its host.
 void keepSession(QNetworkReply* reply);
 
-// Tests: forgets the kept sessions and connections made ready.
-void resetForTesting();
-
 } // namespace gatewayconnections
 
 // While it lives, a fresh connection to the gateway waits ready for the next change sent there: a
@@ -95,6 +92,7 @@ private:
         QPointer<QNetworkAccessManager> manager;
         QElapsedTimer since; // from the start of the connection, then from its being ready
         bool ready = false;
+        QByteArray authorities; // the digest it is verified under
     };
 
     void renew();

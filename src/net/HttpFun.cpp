@@ -4,6 +4,7 @@
 #include "net/GatewayRequests.h"
 #include "net/NetLog.h"
 
+#include <QBuffer>
 #include <QIODevice>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -102,25 +103,29 @@ void HttpFun::post(const QString& url, const QByteArray& body, Effect effect)
         request.setSslConfiguration(gatewayconnections::tlsConfiguration(request.url()));
 
     qCDebug(lcGateway).noquote() << "POST" << url << gateway::redactedBody(body);
+    // A change's body cannot be rewound, so Qt never sends it twice; a read's can.
+    QIODevice* upload = nullptr;
     if (changes) {
-        auto* upload = new ForwardOnlyBody(body);
-        switch (g_policy) {
-        case ManagerPolicy::PerRequest:
-            m_reply = (new QNetworkAccessManager(this))->post(request, upload);
-            break;
-        case ManagerPolicy::Shared:
-            m_reply = gatewayconnections::managerForChange(request.url(), this)->post(request, upload);
-            break;
-        case ManagerPolicy::SharedFreshConnection:
-            m_reply = gatewayconnections::postShared(request, upload);
-            break;
-        }
-        upload->setParent(m_reply); // Qt reads it until the reply is done
-    } else if (g_policy == ManagerPolicy::PerRequest) {
-        m_reply = (new QNetworkAccessManager(this))->post(request, body);
+        upload = new ForwardOnlyBody(body);
     } else {
-        m_reply = gatewayconnections::postShared(request, body);
+        auto* buffer = new QBuffer;
+        buffer->setData(body);
+        buffer->open(QIODevice::ReadOnly);
+        upload = buffer;
     }
+    if (g_policy == ManagerPolicy::PerRequest)
+        m_reply = (new QNetworkAccessManager(this))->post(request, upload);
+    else if (changes && g_policy == ManagerPolicy::Shared)
+        m_reply = gatewayconnections::managerForChange(request.url(), this)->post(request, upload);
+    else
+        m_reply = gatewayconnections::postShared(request, upload);
+    upload->setParent(m_reply); // Qt reads it until the reply is done
+    // Qt writes the headers from its HTTP thread, then asks this thread for the body, and about one
+    // request in ten the headers left before the body came: two pieces. Its sockets have no
+    // TCP_NODELAY, so on a real link the second piece waits a round trip for the first's
+    // acknowledgement. Announced at once, the body is handed over before the headers are written,
+    // and the request leaves whole.
+    QMetaObject::invokeMethod(upload, [upload] { emit upload->readyRead(); }, Qt::QueuedConnection);
     connect(m_reply, &QNetworkReply::finished, this, &HttpFun::slot_requestFinished);
     const auto refuseOversized = [this](qint64 size) {
         if (size <= kMaxReplyBytes)

@@ -504,6 +504,27 @@ private slots:
         QCOMPARE(r.reports.at(0).first, false);
     }
 
+    // A read goes on a kept connection, but not on one verified under authorities that have since
+    // changed: without the merchant's file the gateway is not trusted from the next request on.
+    void aChangedAuthoritiesFileDecidesTheNextRead()
+    {
+        const auto read = [this] {
+            Receiver r;
+            auto* request = new HttpFun;
+            r.attach(request);
+            request->post(m_gateway->url(), gateway::updateBody(), HttpFun::Effect::ReadsOnly);
+            [&] { QTRY_COMPARE_WITH_TIMEOUT(r.reports.size(), 1, 10000); }();
+            return !r.reports.isEmpty() && r.reports.at(0).first;
+        };
+        {
+            ScopedWorkingDir trusted;
+            QVERIFY(QFile::copy(certFile(), trusted.filePath("gateway-ca.pem")));
+            QVERIFY(read());
+        }
+        ScopedWorkingDir untrusted;
+        QVERIFY(!read());
+    }
+
     void serverOfferingOnlyTls11IsRefused()
     {
         ScopedWorkingDir dir;
