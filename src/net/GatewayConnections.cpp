@@ -32,6 +32,11 @@ bool isHttps(const QUrl& url)
 // manager's finished() of an internal reply.
 void connectAhead(QNetworkAccessManager* manager, const QUrl& url)
 {
+    // Qt keeps the request it makes for this once it has finished.
+    QObject::connect(manager, &QNetworkAccessManager::finished, manager, [](QNetworkReply* reply) {
+        if (reply->url().scheme().startsWith(QLatin1String("preconnect")))
+            reply->deleteLater();
+    });
     if (isHttps(url))
         manager->connectToHostEncrypted(url.host(), quint16(url.port(443)), tlsConfiguration(url));
     else
@@ -86,6 +91,7 @@ struct Shared
     QByteArray authorities; // the digest its connections were verified under
     int inFlight = 0;
     QElapsedTimer lastActive; // since a reply (or a connection made ahead) last finished
+    bool connectingAhead = false;
 };
 
 Shared& shared()
@@ -111,6 +117,7 @@ QNetworkAccessManager* sharedManager()
         state.manager->deleteLater();
         state.manager = nullptr;
         state.lastActive.invalidate();
+        state.connectingAhead = false;
     }
     if (!state.manager) {
         // Lives until exit (or until replaced while idle), on the GUI thread, like every request.
@@ -118,6 +125,7 @@ QNetworkAccessManager* sharedManager()
         state.authorities = authorities().digest;
         QObject::connect(state.manager, &QNetworkAccessManager::finished, [](QNetworkReply* reply) {
             shared().lastActive.start();
+            shared().connectingAhead = false;
             keepSession(reply);
         });
     }
@@ -156,8 +164,15 @@ void prepareRead(const QString& url)
         state.manager->deleteLater();
         state.manager = nullptr;
         state.lastActive.invalidate();
+        state.connectingAhead = false;
     }
-    connectAhead(sharedManager(), target);
+    QNetworkAccessManager* manager = sharedManager();
+    // Only a manager with no connection yet is asked for one: on a connected manager it is not
+    // needed, and Qt would keep each such request in memory.
+    if (state.lastActive.isValid() || state.inFlight > 0 || state.connectingAhead)
+        return;
+    state.connectingAhead = true;
+    connectAhead(manager, target);
 }
 
 QNetworkAccessManager* managerForChange(const QUrl& url, QObject* owner)

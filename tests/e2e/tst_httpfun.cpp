@@ -8,6 +8,8 @@
 #include "RawHttpServer.h"
 #include "TestSupport.h"
 
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QPointer>
 #include <QProcess>
 #include <QSslConfiguration>
@@ -359,6 +361,25 @@ private slots:
         QCOMPARE(server.requestsReceived(), 1);
         QVERIFY(r.reports.at(0).first);
         QCOMPARE(server.connectionsAccepted(), connections);
+    }
+
+    // The query tab asks for the connection each time it opens: Qt keeps the request it makes for
+    // one, so none may be left behind, or a shift of queries fills the memory.
+    void preparingReadsAgainAndAgainKeepsNothing()
+    {
+        for (int i = 0; i < 20; ++i) {
+            gatewayconnections::prepareRead(m_gateway.url());
+            QTest::qWait(5);
+            if (i % 5 == 0) {
+                Receiver r;
+                auto* request = new HttpFun;
+                r.attach(request);
+                request->post(m_gateway.url(), gateway::updateBody(), HttpFun::Effect::ReadsOnly);
+                QTRY_COMPARE_WITH_TIMEOUT(r.reports.size(), 1, 5000);
+                QVERIFY(r.reports.at(0).first);
+            }
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(gatewayconnections::sharedManager()->findChildren<QNetworkReply*>().size(), 0, 5000);
     }
 
     // A connection that closes after taking a request without answering (a gateway closing it idle
