@@ -14,9 +14,12 @@
 //            keep-alive connection after 5 s idle; the scan-pay window open all that time, or
 //            opened 2 s before the scan
 //
-// Prints "result NAME MEASURED BASELINE..." lines for scripts/bench.
+// With --nagle the proxy also plays the program's Nagle algorithm (Qt's HTTP sockets have no
+// TCP_NODELAY): a request Qt writes in two pieces then costs a round trip more, as on a real link.
 //
-//   bench_wan_x11 --cashier PATH --proxy delay_proxy.py [--rtt-ms 80] [--samples N] [--idle N]
+// Prints "result NAME MEASURED BASELINE..." lines for scripts/bench ("wan_..." or "wannagle_...").
+//
+//   bench_wan_x11 --cashier PATH --proxy delay_proxy.py [--rtt-ms 80] [--samples N] [--idle N] [--nagle]
 
 #include "CashierDriver.h"
 #include "DemoGateway.h"
@@ -72,12 +75,14 @@ class DelayProxy
 public:
     ~DelayProxy() { CashierDriver::stop(m_process); }
 
-    bool start(const QString& script, quint16 upstream, double rttMs, const QString& logFile)
+    bool start(const QString& script, quint16 upstream, double rttMs, bool nagle, const QString& logFile)
     {
         m_log = logFile;
         m_process.setStandardErrorFile(logFile);
-        m_process.start(QStringLiteral("python3"),
-                        {script, QString::number(upstream), "--rtt-ms", QString::number(rttMs), "--chunks"});
+        QStringList arguments{script, QString::number(upstream), "--rtt-ms", QString::number(rttMs), "--chunks"};
+        if (!nagle)
+            arguments << QStringLiteral("--no-nagle");
+        m_process.start(QStringLiteral("python3"), arguments);
         if (!m_process.waitForStarted(10000))
             return false;
         while (!m_process.canReadLine() && m_process.waitForReadyRead(10000)) {
@@ -122,6 +127,9 @@ class WanBench
 public:
     QString cashierPath, proxyScript;
     double rttMs = 80;
+    // The proxy plays the program's Nagle algorithm too; the results are then named "wannagle_...".
+    bool nagle = false;
+    const char* prefix() const { return nagle ? "wannagle" : "wan"; }
     int samples = 7, idleSamples = 3;
 
     bool run()
@@ -132,7 +140,7 @@ public:
             return fail("no certificate for the gateway (openssl)"), false;
         if (!m_gateway.start())
             return fail(m_gateway.error()), false;
-        if (!m_proxy.start(proxyScript, m_gateway.port(), rttMs, m_files.filePath("proxy.log")))
+        if (!m_proxy.start(proxyScript, m_gateway.port(), rttMs, nagle, m_files.filePath("proxy.log")))
             return fail("the delay proxy did not start"), false;
         if (!m_driver.prepare() || !QFile::copy(m_cert, m_driver.filePath("gateway-ca.pem")))
             return fail("no till pseudo-terminal or working folder"), false;
@@ -229,7 +237,7 @@ private:
                     "measured: Return → shop selection mapped median %.0f ms (p90 %.0f), Return → shop list "
                     "answered (the proxy's last delivery before the shop is chosen) median %.0f ms (p90 %.0f)\n",
                     samples, median(toShops), percentile(toShops, 0.9), median(toList), percentile(toList, 0.9));
-        std::printf("result wan_login %.3f %.3f\n", median(toShops), median(m_warm));
+        std::printf("result %s_login %.3f %.3f\n", prefix(), median(toShops), median(m_warm));
         std::fflush(stdout);
         return true;
     }
@@ -266,7 +274,7 @@ private:
         std::printf("sale, scanned 2 s after the window opened, %d measured: Return → trade result median %.0f ms "
                     "(p90 %.0f)\n",
                     samples, median(toResult), percentile(toResult, 0.9));
-        std::printf("result wan_sale %.3f %.3f\n", median(toResult), median(m_warm));
+        std::printf("result %s_sale %.3f %.3f\n", prefix(), median(toResult), median(m_warm));
         std::fflush(stdout);
         return true;
     }
@@ -286,7 +294,7 @@ private:
         std::printf("query, the keypad's Enter 1 s after F2, %d measured: Enter → page filled median %.0f ms (p90 "
                     "%.0f), F2 → page filled median %.0f ms\n",
                     samples, median(fromEnter), percentile(fromEnter, 0.9), median(fromF2));
-        std::printf("result wan_query %.3f %.3f\n", median(fromEnter), median(m_warm));
+        std::printf("result %s_query %.3f %.3f\n", prefix(), median(fromEnter), median(m_warm));
         std::fflush(stdout);
         return true;
     }
@@ -380,7 +388,7 @@ private:
         std::printf("refund, the dialog open 1 s, %d measured: Return → \"退款成功\" shown median %.0f ms (p90 %.0f); "
                     "the gateway holds each refund once\n",
                     samples, median(toDone), percentile(toDone, 0.9));
-        std::printf("result wan_refund %.3f %.3f\n", median(toDone), median(m_warm));
+        std::printf("result %s_refund %.3f %.3f\n", prefix(), median(toDone), median(m_warm));
         std::fflush(stdout);
         return true;
     }
@@ -436,7 +444,7 @@ private:
         if (paid != taken + 1 - unknown)
             std::printf("note: the gateway holds %d orders for %d sales that showed a trade result\n", paid,
                         taken + 1 - unknown);
-        std::printf("result wan_idle %.3f %.3f %d %d\n", median(all), median(m_warm), unknown, taken);
+        std::printf("result %s_idle %.3f %.3f %d %d\n", prefix(), median(all), median(m_warm), unknown, taken);
         std::fflush(stdout);
         return true;
     }
@@ -460,7 +468,7 @@ private:
                     "to the gateway %.1f ms: the link's round trip as measured %.1f ms; %d connections through the "
                     "proxy in all\n",
                     warm, percentile(m_warm, 0.9), direct, warm - direct, m_proxy.connections());
-        std::printf("result wan_link %.3f %.3f %.3f\n", rttMs, warm - direct, warm);
+        std::printf("result %s_link %.3f %.3f %.3f\n", prefix(), rttMs, warm - direct, warm);
         std::fflush(stdout);
     }
 };
@@ -476,6 +484,7 @@ int main(int argc, char** argv)
     parser.addOption({"rtt-ms", "the link's round trip", "ms", "80"});
     parser.addOption({"samples", "measured samples of each figure", "n", "7"});
     parser.addOption({"idle", "idle sales of each kind", "n", "3"});
+    parser.addOption({"nagle", "the proxy plays the program's Nagle algorithm (results wannagle_...)"});
     parser.process(app);
     if (!parser.isSet("cashier") || !parser.isSet("proxy")) {
         std::fprintf(stderr, "bench_wan_x11: --cashier and --proxy are needed\n");
@@ -487,5 +496,6 @@ int main(int argc, char** argv)
     bench.rttMs = qMax(1.0, parser.value("rtt-ms").toDouble());
     bench.samples = qMax(1, parser.value("samples").toInt());
     bench.idleSamples = qMax(1, parser.value("idle").toInt());
+    bench.nagle = parser.isSet("nagle");
     return bench.run() ? 0 : 1;
 }
