@@ -35,12 +35,13 @@ struct Receiver
 };
 
 // Posts one body and waits for the request to report and delete itself.
-void postAndWait(Receiver& receiver, const QString& url, const QByteArray& body, int settleMs = 0)
+void postAndWait(Receiver& receiver, const QString& url, const QByteArray& body, int settleMs = 0,
+                 HttpFun::Effect effect = HttpFun::Effect::Changes)
 {
     auto* request = new HttpFun;
     QPointer<HttpFun> alive(request);
     receiver.attach(request);
-    request->post(url, body);
+    request->post(url, body, effect);
     QTRY_VERIFY_WITH_TIMEOUT(!receiver.reports.isEmpty(), 15000);
     QTRY_VERIFY_WITH_TIMEOUT(alive.isNull(), 5000);
     if (settleMs > 0)
@@ -68,6 +69,14 @@ QByteArray gzipped(const QByteArray& data)
     gzip.closeWriteChannel();
     gzip.waitForFinished();
     return gzip.readAllStandardOutput();
+}
+
+// One read; whether it succeeded.
+bool readOnce(const QString& url)
+{
+    Receiver r;
+    [&] { postAndWait(r, url, gateway::updateBody(), 0, HttpFun::Effect::ReadsOnly); }();
+    return r.reports.size() == 1 && r.reports.at(0).first;
 }
 
 // A free port nobody listens on.
@@ -322,14 +331,8 @@ private slots:
                 RawHttpServer::answer(socket, R"({"content":{"code":1}})");
         });
         server.setIdleCloseMs(idleCloseMs);
-        if (readFirst) {
-            Receiver read;
-            auto* request = new HttpFun;
-            read.attach(request);
-            request->post(server.url(), gateway::updateBody(), HttpFun::Effect::ReadsOnly);
-            QTRY_COMPARE_WITH_TIMEOUT(read.reports.size(), 1, 5000);
-            QVERIFY(read.reports.at(0).first);
-        }
+        if (readFirst)
+            QVERIFY(readOnce(server.url()));
         std::unique_ptr<ReadyConnection> ready;
         if (readyAhead)
             ready = std::make_unique<ReadyConnection>(server.url());
@@ -370,14 +373,8 @@ private slots:
         for (int i = 0; i < 20; ++i) {
             gatewayconnections::prepareRead(m_gateway.url());
             QTest::qWait(5);
-            if (i % 5 == 0) {
-                Receiver r;
-                auto* request = new HttpFun;
-                r.attach(request);
-                request->post(m_gateway.url(), gateway::updateBody(), HttpFun::Effect::ReadsOnly);
-                QTRY_COMPARE_WITH_TIMEOUT(r.reports.size(), 1, 5000);
-                QVERIFY(r.reports.at(0).first);
-            }
+            if (i % 5 == 0)
+                QVERIFY(readOnce(m_gateway.url()));
         }
         QTRY_COMPARE_WITH_TIMEOUT(gatewayconnections::sharedManager()->findChildren<QNetworkReply*>().size(), 0, 5000);
     }
@@ -404,11 +401,7 @@ private slots:
                 RawHttpServer::answer(socket, R"({"content":{"code":1}})");
         });
         Receiver r;
-        auto* request = new HttpFun;
-        r.attach(request);
-        request->post(server.url(), gateway::updateBody(), HttpFun::Effect(effect));
-        QTRY_COMPARE_WITH_TIMEOUT(r.reports.size(), 1, 5000);
-        QTest::qWait(300);
+        postAndWait(r, server.url(), gateway::updateBody(), 300, HttpFun::Effect(effect));
         QCOMPARE(server.requestsReceived(), requests);
         QCOMPARE(r.reports.size(), 1);
         QCOMPARE(r.reports.at(0).first, success);
@@ -529,21 +522,13 @@ private slots:
     // changed: without the merchant's file the gateway is not trusted from the next request on.
     void aChangedAuthoritiesFileDecidesTheNextRead()
     {
-        const auto read = [this] {
-            Receiver r;
-            auto* request = new HttpFun;
-            r.attach(request);
-            request->post(m_gateway->url(), gateway::updateBody(), HttpFun::Effect::ReadsOnly);
-            [&] { QTRY_COMPARE_WITH_TIMEOUT(r.reports.size(), 1, 10000); }();
-            return !r.reports.isEmpty() && r.reports.at(0).first;
-        };
         {
             ScopedWorkingDir trusted;
             QVERIFY(QFile::copy(certFile(), trusted.filePath("gateway-ca.pem")));
-            QVERIFY(read());
+            QVERIFY(readOnce(m_gateway->url()));
         }
         ScopedWorkingDir untrusted;
-        QVERIFY(!read());
+        QVERIFY(!readOnce(m_gateway->url()));
     }
 
     void serverOfferingOnlyTls11IsRefused()
