@@ -14,18 +14,20 @@
 namespace gatewayconnections {
 namespace {
 
-// One gateway: scheme, host and port, as a connection is made to it.
-QString origin(const QUrl& url)
-{
-    const bool https = url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
-    return QStringLiteral("%1://%2:%3")
-        .arg(url.scheme().toLower(), url.host().toLower())
-        .arg(url.port(https ? 443 : 80));
-}
-
 bool isHttps(const QUrl& url)
 {
     return url.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+}
+
+quint16 portOf(const QUrl& url)
+{
+    return quint16(url.port(isHttps(url) ? 443 : 80));
+}
+
+// One gateway: scheme, host and port, as a connection is made to it.
+QString origin(const QUrl& url)
+{
+    return QStringLiteral("%1://%2:%3").arg(url.scheme().toLower(), url.host().toLower()).arg(portOf(url));
 }
 
 // Opens a connection to `url` on `manager` without sending anything; its end shows as the
@@ -38,9 +40,9 @@ void connectAhead(QNetworkAccessManager* manager, const QUrl& url)
             reply->deleteLater();
     });
     if (isHttps(url))
-        manager->connectToHostEncrypted(url.host(), quint16(url.port(443)), tlsConfiguration(url));
+        manager->connectToHostEncrypted(url.host(), portOf(url), tlsConfiguration(url));
     else
-        manager->connectToHost(url.host(), quint16(url.port(80)));
+        manager->connectToHost(url.host(), portOf(url));
 }
 
 struct Authorities
@@ -100,6 +102,19 @@ Shared& shared()
     return state;
 }
 
+// The next read gets a new manager, and with it new connections. Never while a request is on its
+// way: deleting the manager would abort it.
+void dropSharedWhenIdle()
+{
+    Shared& state = shared();
+    if (!state.manager || state.inFlight > 0)
+        return;
+    state.manager->deleteLater();
+    state.manager = nullptr;
+    state.lastActive.invalidate();
+    state.connectingAhead = false;
+}
+
 QList<ReadyConnection*>& readyConnections()
 {
     static QList<ReadyConnection*> live;
@@ -112,21 +127,17 @@ QNetworkAccessManager* sharedManager()
 {
     Shared& state = shared();
     // Connections verified under other authorities are not used again: a changed gateway-ca.pem
-    // decides from the next request on. Never while a request is on its way.
-    if (state.manager && state.inFlight == 0 && state.authorities != authorities().digest) {
-        state.manager->deleteLater();
-        state.manager = nullptr;
-        state.lastActive.invalidate();
-        state.connectingAhead = false;
-    }
+    // decides from the next request on.
+    if (state.manager && state.authorities != authorities().digest)
+        dropSharedWhenIdle();
     if (!state.manager) {
         // Lives until exit (or until replaced while idle), on the GUI thread, like every request.
         state.manager = new QNetworkAccessManager;
         state.authorities = authorities().digest;
-        QObject::connect(state.manager, &QNetworkAccessManager::finished, [](QNetworkReply* reply) {
+        // Each reply's session is kept by the HttpFun that made it; here only the manager's use.
+        QObject::connect(state.manager, &QNetworkAccessManager::finished, [] {
             shared().lastActive.start();
             shared().connectingAhead = false;
-            keepSession(reply);
         });
     }
     return state.manager;
@@ -147,11 +158,6 @@ QNetworkReply* postShared(const QNetworkRequest& request, QIODevice* body)
     return counted(sharedManager()->post(request, body));
 }
 
-QNetworkReply* postShared(const QNetworkRequest& request, const QByteArray& body)
-{
-    return counted(sharedManager()->post(request, body));
-}
-
 void prepareRead(const QString& url)
 {
     const QUrl target(url, QUrl::TolerantMode);
@@ -159,13 +165,9 @@ void prepareRead(const QString& url)
         return;
     Shared& state = shared();
     // A connection that has been idle a while may be closing at the gateway's end just now; a new
-    // manager makes sure the read gets one the gateway keeps. Never while a request is on its way.
-    if (state.manager && state.inFlight == 0 && state.lastActive.isValid() && state.lastActive.elapsed() > kFreshMs) {
-        state.manager->deleteLater();
-        state.manager = nullptr;
-        state.lastActive.invalidate();
-        state.connectingAhead = false;
-    }
+    // manager makes sure the read gets one the gateway keeps.
+    if (state.lastActive.isValid() && state.lastActive.elapsed() > kFreshMs)
+        dropSharedWhenIdle();
     QNetworkAccessManager* manager = sharedManager();
     // Only a manager with no connection yet is asked for one: on a connected manager it is not
     // needed, and Qt would keep each such request in memory.
@@ -263,7 +265,8 @@ void ReadyConnection::renew()
             if (m_connections.at(i).manager != manager)
                 continue;
             if (reply->error() != QNetworkReply::NoError) {
-                qCDebug(lcGateway).noquote() << "connection ahead to" << m_url.host() << "failed:" << reply->errorString();
+                qCDebug(lcGateway).noquote()
+                    << "connection ahead to" << m_url.host() << "failed:" << reply->errorString();
                 m_connections.removeAt(i);
                 manager->deleteLater();
                 return;

@@ -41,7 +41,6 @@ constexpr int kFreshMs = 3000;
 QNetworkAccessManager* sharedManager();
 
 // Posts a read (or, for comparison in tests, any request) on the shared manager.
-QNetworkReply* postShared(const QNetworkRequest& request, const QByteArray& body);
 QNetworkReply* postShared(const QNetworkRequest& request, QIODevice* body);
 
 // Opens the shared connection to `url` ahead of a read that is about to come. A kept connection
