@@ -40,7 +40,8 @@ void SelectShopDialog::requestShops()
     auto* request = new HttpFun;
     m_latestRequest = request;
     connect(request, &HttpFun::signal_requestFinished, this, &SelectShopDialog::slot_requestFinished);
-    request->post(gateway::gatewayUrl(), gateway::listShopBody(SessionData::instance().token()), HttpFun::Effect::ReadsOnly);
+    request->post(gateway::gatewayUrl(), gateway::listShopBody(SessionData::instance().token()),
+                  HttpFun::Effect::ReadsOnly);
 }
 
 void SelectShopDialog::slot_requestFinished(bool bSuccess, const QByteArray& byteResult)

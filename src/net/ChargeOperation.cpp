@@ -51,9 +51,9 @@ void ChargeOperation::requestPage()
 void ChargeOperation::onPage(bool success, const QByteArray& body)
 {
     const MoneyJournal::Entry& earlier = m_earlier.first();
-    const paymentcheck::Search found = paymentcheck::search(
-        success ? body : QByteArray(), earlier, QDateTime::currentDateTime(),
-        MoneyJournal::instance().completedPayments());
+    const paymentcheck::Search found =
+        paymentcheck::search(success ? body : QByteArray(), earlier, QDateTime::currentDateTime(),
+                             MoneyJournal::instance().completedPayments());
     if (!found.answered || found.totalPages > paymentcheck::kMaxPages) {
         checkFailed();
         return;

@@ -125,7 +125,8 @@ void HttpFun::post(const QString& url, const QByteArray& body, Effect effect)
     // TCP_NODELAY, so on a real link the second piece waits a round trip for the first's
     // acknowledgement. Announced at once, the body is mostly handed over before the headers are
     // written (1 request in 40 split through the benchmark's proxy instead of 4), though not always.
-    QMetaObject::invokeMethod(upload, [upload] { emit upload->readyRead(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        upload, [upload] { emit upload->readyRead(); }, Qt::QueuedConnection);
     connect(m_reply, &QNetworkReply::finished, this, &HttpFun::slot_requestFinished);
     const auto refuseOversized = [this](qint64 size) {
         if (size <= kMaxReplyBytes)

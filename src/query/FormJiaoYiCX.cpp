@@ -116,7 +116,8 @@ void FormJiaoYiCX::listPay(int page)
     m_listAskedAt = QDateTime::currentDateTimeUtc();
     m_request = new HttpFun;
     connect(m_request, &HttpFun::signal_requestFinished, this, &FormJiaoYiCX::slot_requestFinished);
-    m_request->post(gateway::gatewayUrl(), gateway::listPayBody(SessionData::instance().token(), query), HttpFun::Effect::ReadsOnly);
+    m_request->post(gateway::gatewayUrl(), gateway::listPayBody(SessionData::instance().token(), query),
+                    HttpFun::Effect::ReadsOnly);
     // The reply closes the busy dialog; the tab waits here until it has been shown.
     modal::exec(*loadingDialog);
     // Under X11 the keyboard did not always come back to the main window when the busy box went,

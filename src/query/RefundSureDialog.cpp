@@ -84,7 +84,8 @@ void RefundSureDialog::requestCards()
 {
     auto* request = new HttpFun;
     connect(request, &HttpFun::signal_requestFinished, this, &RefundSureDialog::slot_requestFinished);
-    request->post(gateway::gatewayUrl(), gateway::cardsBody(SessionData::instance().token(), outTradeNo), HttpFun::Effect::ReadsOnly);
+    request->post(gateway::gatewayUrl(), gateway::cardsBody(SessionData::instance().token(), outTradeNo),
+                  HttpFun::Effect::ReadsOnly);
 }
 
 void RefundSureDialog::slot_requestFinished(bool bSuccess, const QByteArray& byteResult)

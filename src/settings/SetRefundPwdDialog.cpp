@@ -11,7 +11,8 @@ SetRefundPwdDialog::SetRefundPwdDialog(QWidget* parent)
 {
     ui->setupUi(this);
     setUpPage(ui->lblzh, ui->btnOk);
-    post(&SetRefundPwdDialog::onQuestionResult, gateway::getQuestionBody(SessionData::instance().token()), HttpFun::Effect::ReadsOnly);
+    post(&SetRefundPwdDialog::onQuestionResult, gateway::getQuestionBody(SessionData::instance().token()),
+         HttpFun::Effect::ReadsOnly);
 }
 
 SetRefundPwdDialog::~SetRefundPwdDialog() = default;

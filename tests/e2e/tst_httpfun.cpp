@@ -206,8 +206,8 @@ private slots:
         QTest::newRow("10 MB without a length")
             << ok + "Connection: close\r\n\r\n" + QByteArray(10485760, '{') << QByteArray("reply too large");
         // The line stays open: only the declared length can refuse it before the timeout.
-        QTest::newRow("100 MB declared, nothing sent")
-            << ok + "Content-Length: 104857600\r\n\r\n" << QByteArray("reply too large");
+        QTest::newRow("100 MB declared, nothing sent") << ok + "Content-Length: 104857600\r\n\r\n"
+                                                       << QByteArray("reply too large");
         // Sent compressed although not asked for: taken as it came (not the gateway's answer), never
         // inflated to 10 MB.
         const QByteArray packed = gzipped(QByteArray(10485760, ' '));

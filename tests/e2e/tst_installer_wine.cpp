@@ -21,9 +21,9 @@
 
 #include "config/AppConfigRecord.h"
 #include "core/Product.h"
+#include "net/GatewayConnections.h"
 #include "net/GatewayReply.h"
 #include "net/GatewayRequests.h"
-#include "net/GatewayConnections.h"
 
 #include <QDateTime>
 #include <QDir>
